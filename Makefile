@@ -1,0 +1,20 @@
+# Wraps the CMake presets for the everyday commands; each one first installs
+# whatever Debian packages it needs and the machine lacks.
+DIR ?= .
+
+BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
+TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev
+
+.PHONY: run test
+
+run:
+	scripts/install-missing $(BUILD_PACKAGES)
+	cmake --preset default -DBUILD_TESTING=OFF
+	cmake --build --preset default
+	cd '$(DIR)' && '$(CURDIR)/build/dirlist'
+
+test:
+	scripts/install-missing $(TEST_PACKAGES)
+	cmake --preset default -DBUILD_TESTING=ON
+	cmake --build --preset default
+	ctest --preset default

@@ -1,0 +1,195 @@
+#include "run_dirlist.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pty.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+void check(bool ok, const char *what)
+{
+   if (!ok)
+      throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+const passwd &nobody()
+{
+   static const passwd *pw = getpwnam("nobody");
+   check(pw != nullptr, "getpwnam(nobody)");
+   return *pw;
+}
+
+// The built binary may sit where `nobody` cannot reach it, so the tests run a
+// copy kept in a directory everyone may enter.
+const std::string &binary()
+{
+   static const TempDir home;
+   static const std::string copy = home / "dirlist";
+   static const bool copied = std::filesystem::copy_file(DIRLIST_PATH, copy);
+   (void)copied;
+   return copy;
+}
+
+// Reads both pipes to their end or until the deadline; false on timeout.
+bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline)
+{
+   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+   std::string *sinks[2] = {&result.out, &result.err};
+   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now()).count();
+      if (left <= 0)
+         return false;
+      if (poll(fds, 2, static_cast<int>(left)) < 0) {
+         check(errno == EINTR, "poll");
+         continue;
+      }
+      for (int i = 0; i < 2; ++i) {
+         if (fds[i].fd < 0 || fds[i].revents == 0)
+            continue;
+         char buf[65536];
+         const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+         if (n > 0) {
+            sinks[i]->append(buf, static_cast<size_t>(n));
+         } else if (n == 0 || errno != EINTR) {
+            // A terminal's master side reports the child's end as EIO.
+            close(fds[i].fd);
+            fds[i].fd = -1;
+         }
+      }
+   }
+   return true;
+}
+
+}  // namespace
+
+Result run_dirlist(const Invocation &run)
+{
+   std::vector<std::string> words{binary()};
+   words.insert(words.end(), run.args.begin(), run.args.end());
+   std::vector<char *> argv;
+   for (auto &w : words)
+      argv.push_back(w.data());
+   argv.push_back(nullptr);
+   const bool drop = run.as_nobody && running_as_root();
+   const uid_t uid = drop ? nobody().pw_uid : 0;
+   const gid_t gid = drop ? nobody().pw_gid : 0;
+
+   int err[2];
+   check(pipe2(err, O_CLOEXEC) == 0, "pipe2");
+   int out[2] = {-1, -1};
+   if (run.output == Output::pipe) {
+      check(pipe2(out, O_CLOEXEC) == 0, "pipe2");
+   } else if (run.output == Output::terminal) {
+      termios raw{};
+      cfmakeraw(&raw);  // no newline translation: the test sees the bytes written
+      check(openpty(&out[0], &out[1], nullptr, &raw, nullptr) == 0, "openpty");
+      fcntl(out[0], F_SETFD, FD_CLOEXEC);
+      fcntl(out[1], F_SETFD, FD_CLOEXEC);
+   } else if (run.output == Output::dev_full) {
+      out[1] = open("/dev/full", O_WRONLY | O_CLOEXEC);
+      check(out[1] >= 0, "open /dev/full");
+   }
+
+   const pid_t pid = fork();
+   check(pid >= 0, "fork");
+   if (pid == 0) {
+      // Only async-signal-safe calls from here on: the test may have threads.
+      if (chdir(run.dir.c_str()) != 0)
+         _exit(126);
+      if (run.remove_dir && rmdir(run.dir.c_str()) != 0)
+         _exit(126);
+      if (run.output == Output::closed)
+         close(STDOUT_FILENO);
+      else
+         dup2(out[1], STDOUT_FILENO);
+      dup2(err[1], STDERR_FILENO);
+      if (drop && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
+         _exit(126);
+      execv(argv[0], argv.data());
+      _exit(127);
+   }
+   close(err[1]);
+   if (out[1] >= 0)
+      close(out[1]);
+
+   Result result;
+   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.timeout_seconds);
+   if (!drain(out[0], err[0], result, deadline)) {
+      result.timed_out = true;
+      kill(pid, SIGKILL);
+      if (out[0] >= 0)
+         close(out[0]);
+      close(err[0]);
+   }
+   int status = 0;
+   check(waitpid(pid, &status, 0) == pid, "waitpid");
+   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+   return result;
+}
+
+TempDir::TempDir()
+{
+   char pattern[] = "/tmp/dirlist-test.XXXXXX";
+   check(mkdtemp(pattern) != nullptr, "mkdtemp");
+   path_ = pattern;
+   check(chmod(path_.c_str(), 0755) == 0, "chmod");
+}
+
+TempDir::~TempDir()
+{
+   std::error_code ignored;
+   std::filesystem::remove_all(path_, ignored);
+}
+
+void TempDir::file(const std::string &name, unsigned mode) const
+{
+   const int fd = open((*this / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+   check(fd >= 0, "create file");
+   close(fd);
+   check(chmod((*this / name).c_str(), mode) == 0, "chmod");
+}
+
+bool running_as_root()
+{
+   return geteuid() == 0;
+}
+
+void give_to_nobody(const std::string &path)
+{
+   check(lchown(path.c_str(), nobody().pw_uid, nobody().pw_gid) == 0, "lchown");
+}
+
+std::string expected_listing(const std::string &dir)
+{
+   DIR *d = opendir(dir.c_str());
+   check(d != nullptr, "opendir");
+   std::string listing;
+   while (const dirent *e = readdir(d)) {
+      struct stat st;
+      if (e->d_name[0] == '.' || fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode) ||
+          faccessat(dirfd(d), e->d_name, W_OK, 0) != 0)
+         continue;
+      listing += e->d_name;
+      listing += '\n';
+   }
+   closedir(d);
+   return listing;
+}
