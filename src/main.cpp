@@ -2,20 +2,30 @@
 // line, in the order the directory yields them.
 #include <allegro.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
+
+#include "lossless_utf8.h"
+#include "terminal_safe.h"
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
 {
    struct al_ffblk f;
    int done = 0;
 
+   register_lossless_utf8();
    allegro_init();
+
+   // Scripts get the exact bytes; a person at a terminal gets a safe view.
+   const bool on_terminal = isatty(STDOUT_FILENO);
+   char shown[sizeof f.name];
 
    errno = 0;
    done = al_findfirst("*.*", &f, 0);
    while (done == 0) {
-      printf("%s\n", f.name);
+      printf("%s\n", on_terminal ? terminal_safe(f.name, shown) : f.name);
       errno = 0;
       done = al_findnext(&f);
    }

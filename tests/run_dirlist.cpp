@@ -177,19 +177,26 @@ void give_to_nobody(const std::string &path)
    check(lchown(path.c_str(), nobody().pw_uid, nobody().pw_gid) == 0, "lchown");
 }
 
-std::string expected_listing(const std::string &dir)
+std::vector<std::string> readdir_names(const std::string &dir)
 {
    DIR *d = opendir(dir.c_str());
    check(d != nullptr, "opendir");
-   std::string listing;
+   std::vector<std::string> names;
    while (const dirent *e = readdir(d)) {
       struct stat st;
       if (e->d_name[0] == '.' || fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode) ||
           faccessat(dirfd(d), e->d_name, W_OK, 0) != 0)
          continue;
-      listing += e->d_name;
-      listing += '\n';
+      names.emplace_back(e->d_name);
    }
    closedir(d);
+   return names;
+}
+
+std::string expected_listing(const std::string &dir)
+{
+   std::string listing;
+   for (const auto &name : readdir_names(dir))
+      listing += name + '\n';
    return listing;
 }

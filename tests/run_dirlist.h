@@ -50,7 +50,9 @@ bool running_as_root();
 // Gives a path to `nobody` (only meaningful when running as root).
 void give_to_nobody(const std::string &path);
 
-// What dirlist must print for `dir`: the entries in the order readdir yields
-// them, keeping only those that are not hidden (dot names), that exist when
-// followed, that are not directories, and that the caller may write.
+// The entries dirlist must list in `dir`, in the order readdir yields them:
+// those that are not hidden (dot names), that exist when followed, that are
+// not directories, and that the caller may write.
+std::vector<std::string> readdir_names(const std::string &dir);
+// The same names as dirlist prints them to a pipe, each followed by a newline.
 std::string expected_listing(const std::string &dir);

@@ -1,0 +1,118 @@
+#include "lossless_utf8.h"
+
+#include <allegro.h>
+
+namespace {
+
+constexpr int stray_base = 0xDC00;
+
+bool in(unsigned char b, unsigned char lo, unsigned char hi)
+{
+   return b >= lo && b <= hi;
+}
+
+// The handlers the library calls, one per character.
+
+int lossless_getc(const char *s)
+{
+   int width;
+   return lossless_utf8_decode(s, &width);
+}
+
+int lossless_getx(char **s)
+{
+   int width;
+   const int c = lossless_utf8_decode(*s, &width);
+   *s += width;
+   return c;
+}
+
+int lossless_cwidth(int c)
+{
+   if (c < 0x80 || is_stray_byte(c))
+      return 1;
+   if (c < 0x800)
+      return 2;
+   if (c < 0x10000)
+      return 3;
+   return 4;
+}
+
+int lossless_setc(char *s, int c)
+{
+   if (c < 0x80 || is_stray_byte(c)) {
+      *s = static_cast<char>(c < 0x80 ? c : c - stray_base);
+      return 1;
+   }
+   const int width = lossless_cwidth(c);
+   static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+   for (int i = width - 1; i > 0; --i) {
+      s[i] = static_cast<char>(0x80 | (c & 0x3F));
+      c >>= 6;
+   }
+   s[0] = static_cast<char>(lead[width] | c);
+   return width;
+}
+
+int lossless_width(const char *s)
+{
+   int width;
+   lossless_utf8_decode(s, &width);
+   return width;
+}
+
+int lossless_isok(int c)
+{
+   return c >= 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF || is_stray_byte(c));
+}
+
+}  // namespace
+
+int lossless_utf8_decode(const char *s, int *width)
+{
+   const auto *b = reinterpret_cast<const unsigned char *>(s);
+   *width = 1;
+   if (b[0] < 0x80)
+      return b[0];
+
+   // The well-formed sequences: the lead byte fixes the length and the range
+   // of the second byte, which rules out overlong forms, surrogates and
+   // values above U+10FFFF.
+   int length;
+   unsigned char lo = 0x80, hi = 0xBF;
+   if (in(b[0], 0xC2, 0xDF)) {
+      length = 2;
+   } else if (in(b[0], 0xE0, 0xEF)) {
+      length = 3;
+      if (b[0] == 0xE0)
+         lo = 0xA0;
+      else if (b[0] == 0xED)
+         hi = 0x9F;
+   } else if (in(b[0], 0xF0, 0xF4)) {
+      length = 4;
+      if (b[0] == 0xF0)
+         lo = 0x90;
+      else if (b[0] == 0xF4)
+         hi = 0x8F;
+   } else {
+      return stray_base + b[0];
+   }
+   // A NUL is no continuation byte, so these checks stop at the string's end.
+   if (!in(b[1], lo, hi))
+      return stray_base + b[0];
+   int c = b[0] & (0x7F >> length);
+   for (int i = 1; i < length; ++i) {
+      if (!in(b[i], 0x80, 0xBF))
+         return stray_base + b[0];
+      c = (c << 6) | (b[i] & 0x3F);
+   }
+   *width = length;
+   return c;
+}
+
+void register_lossless_utf8()
+{
+   register_uformat(U_UTF8, lossless_getc, lossless_getx, lossless_setc, lossless_width, lossless_cwidth,
+                    lossless_isok, 4);
+   set_uformat(U_UTF8);
+}

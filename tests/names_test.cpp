@@ -1,0 +1,145 @@
+// Names come out exactly as stored, whatever their bytes, and are shown
+// safely on a terminal.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "lossless_utf8.h"
+#include "run_dirlist.h"
+#include "terminal_safe.h"
+
+namespace {
+
+std::string through_library(const std::string &bytes)
+{
+   char out[1024];
+   do_uconvert(bytes.c_str(), U_UTF8, out, U_UTF8, sizeof out);
+   return out;
+}
+
+class LosslessUtf8 : public testing::Test {
+ protected:
+   static void SetUpTestSuite() { register_lossless_utf8(); }
+};
+
+TEST_F(LosslessUtf8, EveryByteStringConvertsToItself)
+{
+   for (int a = 1; a < 256; ++a) {
+      const std::string one(1, static_cast<char>(a));
+      ASSERT_EQ(through_library(one), one) << "byte " << a;
+      for (int b = 1; b < 256; ++b) {
+         const std::string two = one + static_cast<char>(b);
+         ASSERT_EQ(through_library(two), two) << "bytes " << a << " " << b;
+      }
+   }
+   std::mt19937 random(20261208);
+   for (int n = 0; n < 4000; ++n) {
+      std::string s(random() % 256, '\0');
+      for (auto &c : s)  // mostly high bytes, where the decoding is
+         c = static_cast<char>(random() % 4 ? 0x80 + random() % 128 : 1 + random() % 127);
+      ASSERT_EQ(through_library(s), s);
+   }
+}
+
+TEST_F(LosslessUtf8, DecodesValidUtf8AndTurnsOtherBytesIntoStrayBytes)
+{
+   struct Case {
+      const char *bytes;
+      int value;
+      int width;
+   } cases[] = {
+         {"a", 'a', 1},           {"\xc3\xa9", 0xE9, 2},      {"\xe6\x97\xa5", 0x65E5, 3},
+         {"\xf0\x9f\x98\x80", 0x1F600, 4},                    {"\xc0\xaf", 0xDCC0, 1},   // overlong
+         {"\xed\xa0\x80", 0xDCED, 1},                         // surrogate
+         {"\xf4\x90\x80\x80", 0xDCF4, 1},                     // above U+10FFFF
+         {"\xfd\xad\x99\xb9\x96\xae", 0xDCFD, 1},             // old six-byte form
+         {"\xe6\x97", 0xDCE6, 1},                             // cut short by the end
+         {"\x80", 0xDC80, 1},
+   };
+   for (const Case &c : cases) {
+      int width = 0;
+      EXPECT_EQ(lossless_utf8_decode(c.bytes, &width), c.value) << c.bytes;
+      EXPECT_EQ(width, c.width) << c.bytes;
+   }
+}
+
+TEST(TerminalSafe, MasksControlsAndBrokenBytesOnlyOnePerCharacter)
+{
+   const std::pair<std::string, std::string> cases[] = {
+         {"plain name.txt", "plain name.txt"},
+         {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac %s \\", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac %s \\"},
+         {"\x1b]0;title\x07", "?]0;title?"},
+         {"tab\tnew\nline\x7f", "tab?new?line?"},
+         {"c1\xc2\x9b" "2J", "c1?2J"},
+         {"lat\xe9in", "lat?in"},
+         {"x\xff\xfey", "x??y"},
+         {"\xed\xa0\x80", "???"},
+   };
+   for (const auto &[name, shown] : cases) {
+      std::vector<char> out(name.size() + 1);
+      EXPECT_EQ(terminal_safe(name.c_str(), out.data()), shown);
+   }
+}
+
+// Names that are not valid UTF-8 or carry controls, and how a terminal shows them.
+const std::map<std::string, std::string> hostile_names = {
+      {"lat\xe9in", "lat?in"},
+      {"lone\x80" "cont", "lone?cont"},
+      {"\xfd\xad\x99\xb9\x96\xae", "??????"},
+      {"x\xff\xfey", "x??y"},
+      {"over\xc0\xaflong", "over??long"},
+      {"sur\xed\xa0\x80gate", "sur???gate"},
+      {"emoji \xf0\x9f\x98\x80", "emoji \xf0\x9f\x98\x80"},
+      {"\x1b]0;pwned\x07", "?]0;pwned?"},
+      {"new\nline", "new?line"},
+      {"caf\xc3\xa9 %s \\", "caf\xc3\xa9 %s \\"},
+};
+
+class HostileNames : public testing::Test {
+ protected:
+   void SetUp() override
+   {
+      for (const auto &name : hostile_names)
+         dir.file(name.first);
+      run.dir = dir.path();
+      run.timeout_seconds = 10;  // one name once made the listing loop forever
+   }
+   TempDir dir;
+   Invocation run;
+};
+
+TEST_F(HostileNames, ListsNamesByteForBytePromptlyThroughAPipe)
+{
+   const Result r = run_dirlist(run);
+
+   EXPECT_FALSE(r.timed_out);
+   std::string expected;
+   for (const auto &name : readdir_names(dir.path()))
+      expected += name + '\n';
+   EXPECT_EQ(r.out, expected);
+   EXPECT_EQ(r.out, expected_listing(dir.path()));
+   EXPECT_EQ(r.err, "");
+   EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(HostileNames, TerminalSeesThemMaskedAndPlainNamesUnchanged)
+{
+   run.output = Output::terminal;
+
+   const Result r = run_dirlist(run);
+
+   EXPECT_FALSE(r.timed_out);
+   std::string expected;
+   for (const auto &name : readdir_names(dir.path()))
+      expected += hostile_names.at(name) + '\n';
+   EXPECT_EQ(r.out, expected);
+   EXPECT_EQ(r.err, "");
+   EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
