@@ -45,20 +45,20 @@ TEST_P(ExitStatus, ReportsWhetherEveryNameWasWritten)
    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-      Outputs, ExitStatus,
-      testing::Values(Case{"empty directory", 0, Output::pipe, 0}, Case{"one file", 1, Output::pipe, 0},
-                      Case{"thousands of files", 3000, Output::pipe, 0},
-                      Case{"full device, one file", 1, Output::dev_full, 1},
-                      Case{"full device, thousands of files", 3000, Output::dev_full, 1},
-                      Case{"closed output, one file", 1, Output::closed, 1},
-                      Case{"closed output, empty directory", 0, Output::closed, 0}),
-      [](const testing::TestParamInfo<Case> &info) {
-         std::string name;
-         for (const char *p = info.param.what; *p; ++p)
-            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-         return name;
-      });
+INSTANTIATE_TEST_SUITE_P(Outputs, ExitStatus,
+                         testing::Values(Case{"empty directory", 0, Output::pipe, 0},
+                                         Case{"one file", 1, Output::pipe, 0},
+                                         Case{"thousands of files", 3000, Output::pipe, 0},
+                                         Case{"full device, one file", 1, Output::dev_full, 1},
+                                         Case{"full device, thousands of files", 3000, Output::dev_full, 1},
+                                         Case{"closed output, one file", 1, Output::closed, 1},
+                                         Case{"closed output, empty directory", 0, Output::closed, 0}),
+                         [](const testing::TestParamInfo<Case> &info) {
+                            std::string name;
+                            for (const char *p = info.param.what; *p; ++p)
+                               name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                            return name;
+                         });
 
 TEST(ExitStatusOfTheSearch, RemovedWorkingDirectoryIsEmpty)
 {

@@ -46,8 +46,8 @@ TEST(Listing, ListsFilesAndLeavesOutDirectoriesHiddenNamesAndDanglingLinks)
 
    const Result r = list(dir);
 
-   EXPECT_EQ(lines(r.out),
-             (std::multiset<std::string>{"plain", "no-dot-at-all", "several.dots.here", "link-to-file", "fifo"}));
+   EXPECT_EQ(lines(r.out), (std::multiset<std::string>{"plain", "no-dot-at-all", "several.dots.here",
+                                                       "link-to-file", "fifo"}));
    EXPECT_EQ(r.out, expected_listing(dir.path())) << "names must come in the order the directory yields them";
    EXPECT_EQ(r.err, "");
    EXPECT_EQ(r.status, 0);
@@ -56,8 +56,8 @@ TEST(Listing, ListsFilesAndLeavesOutDirectoriesHiddenNamesAndDanglingLinks)
 TEST(Listing, PrintsNamesByteForByte)
 {
    const std::vector<std::string> names = {
-         "100%", "%s%n%s%n", "%d %x %p", "back\\slash\\", " leading", "in the middle", "trailing ",
-         "-l", "*", "tab\there", std::string(255, 'n'),
+       "100%", "%s%n%s%n", "%d %x %p",  "back\\slash\\",       " leading", "in the middle", "trailing ",
+       "-l",   "*",        "tab\there", std::string(255, 'n'),
    };
    TempDir dir;
    for (const auto &name : names)

@@ -12,7 +12,7 @@ struct Invocation {
    std::string dir;
    std::vector<std::string> args;
    Output output = Output::pipe;
-   bool as_nobody = false;  // only takes effect when the tests run as root
+   bool as_nobody = false;   // only takes effect when the tests run as root
    bool remove_dir = false;  // remove `dir` after entering it
    int timeout_seconds = 20;
 };
