@@ -4,8 +4,9 @@ DIR ?= .
 
 BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev
+WINDOWS_PACKAGES := g++-mingw-w64-i686 cmake make
 
-.PHONY: run test
+.PHONY: run test windows
 
 run:
 	scripts/install-missing $(BUILD_PACKAGES)
@@ -18,3 +19,9 @@ test:
 	cmake --preset default -DBUILD_TESTING=ON
 	cmake --build --preset default
 	ctest --preset default
+
+windows:
+	scripts/install-missing $(WINDOWS_PACKAGES)
+	scripts/build-allegro-windows build-windows/allegro
+	cmake --preset windows
+	cmake --build --preset windows
