@@ -3,10 +3,11 @@
 DIR ?= .
 
 BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev
+TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind
+LINT_PACKAGES := $(TEST_PACKAGES) clang-tidy clang-format cppcheck
 WINDOWS_PACKAGES := g++-mingw-w64-i686 cmake make
 
-.PHONY: run test windows
+.PHONY: run test test-asan lint windows
 
 run:
 	scripts/install-missing $(BUILD_PACKAGES)
@@ -19,6 +20,22 @@ test:
 	cmake --preset default -DBUILD_TESTING=ON
 	cmake --build --preset default
 	ctest --preset default
+
+test-asan:
+	scripts/install-missing $(TEST_PACKAGES)
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Static analysis and formatting; every finding fails.
+lint:
+	scripts/install-missing $(LINT_PACKAGES)
+	cmake --preset default -DBUILD_TESTING=ON
+	cmake --build --preset default
+	clang-tidy -p build --quiet src/*.cpp tests/*.cpp
+	cppcheck -q --std=c++17 --library=googletest --enable=warning,style,performance,portability \
+	  --error-exitcode=1 -I src --suppress=missingIncludeSystem --suppress=useStlAlgorithm src tests
+	clang-format --dry-run -Werror src/*.cpp src/*.h tests/*.cpp tests/*.h
 
 windows:
 	scripts/install-missing $(WINDOWS_PACKAGES)

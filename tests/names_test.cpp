@@ -52,7 +52,8 @@ TEST_F(LosslessUtf8, DecodesValidUtf8AndTurnsOtherBytesIntoStrayBytes)
       const char *bytes;
       int value;
       int width;
-   } cases[] = {
+   };
+   const Case cases[] = {
        {"a", 'a', 1},
        {"\xc3\xa9", 0xE9, 2},
        {"\xe6\x97\xa5", 0x65E5, 3},

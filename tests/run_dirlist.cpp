@@ -83,9 +83,11 @@ bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::ti
 
 Result run_dirlist(const Invocation &run)
 {
-   std::vector<std::string> words{binary()};
+   std::vector<std::string> words = run.wrapper;
+   words.push_back(binary());
    words.insert(words.end(), run.args.begin(), run.args.end());
    std::vector<char *> argv;
+   argv.reserve(words.size() + 1);
    for (auto &w : words)
       argv.push_back(w.data());
    argv.push_back(nullptr);

@@ -11,6 +11,9 @@ enum class Output { pipe, dev_full, closed, terminal };
 struct Invocation {
    std::string dir;
    std::vector<std::string> args;
+   // A program, by absolute path, and its options, that runs dirlist (given
+   // as the next word, then `args`): a memory checker or a shell pipeline.
+   std::vector<std::string> wrapper;
    Output output = Output::pipe;
    bool as_nobody = false;   // only takes effect when the tests run as root
    bool remove_dir = false;  // remove `dir` after entering it
