@@ -11,7 +11,8 @@ bool in(unsigned char b, unsigned char lo, unsigned char hi)
    return b >= lo && b <= hi;
 }
 
-// The handlers the library calls, one per character.
+// The handlers the library calls, several times for each character of each
+// name: each takes plain ASCII on a short path of its own.
 
 int lossless_getc(const char *s)
 {
@@ -21,6 +22,11 @@ int lossless_getc(const char *s)
 
 int lossless_getx(char **s)
 {
+   const auto b = static_cast<unsigned char>(**s);
+   if (b < 0x80) {
+      ++*s;
+      return b;
+   }
    int width;
    const int c = lossless_utf8_decode(*s, &width);
    *s += width;
@@ -63,7 +69,9 @@ int lossless_width(const char *s)
 
 int lossless_isok(int c)
 {
-   return c >= 0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF || is_stray_byte(c));
+   if (c < 0x80)
+      return c >= 0;
+   return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF || is_stray_byte(c));
 }
 
 }  // namespace
