@@ -3,11 +3,11 @@
 DIR ?= .
 
 BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind
+TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind dpkg-dev groff-base
 LINT_PACKAGES := $(TEST_PACKAGES) clang-tidy clang-format cppcheck
 WINDOWS_PACKAGES := g++-mingw-w64-i686 cmake make
 
-.PHONY: run test test-asan lint windows
+.PHONY: run test test-asan lint package windows
 
 run:
 	scripts/install-missing $(BUILD_PACKAGES)
@@ -36,6 +36,12 @@ lint:
 	cppcheck -q --std=c++17 --library=googletest --enable=warning,style,performance,portability \
 	  --error-exitcode=1 -I src --suppress=missingIncludeSystem --suppress=useStlAlgorithm src tests
 	clang-format --dry-run -Werror src/*.cpp src/*.h tests/*.cpp tests/*.h
+
+package:
+	scripts/install-missing $(BUILD_PACKAGES) dpkg-dev
+	cmake --preset default
+	cmake --build --preset default
+	cd build && cpack -G DEB
 
 windows:
 	scripts/install-missing $(WINDOWS_PACKAGES)
