@@ -6,8 +6,11 @@ BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind dpkg-dev groff-base
 LINT_PACKAGES := $(TEST_PACKAGES) clang-tidy clang-format cppcheck
 WINDOWS_PACKAGES := g++-mingw-w64-i686 cmake make
+# 64-bit Wine runs Wine's own tools natively; QEMU runs 32-bit Wine where
+# the kernel cannot.
+WINE_PACKAGES := wine wine32:i386 wine64 qemu-user-static
 
-.PHONY: run test test-asan lint package windows
+.PHONY: run test test-asan lint package windows test-windows
 
 run:
 	scripts/install-missing $(BUILD_PACKAGES)
@@ -48,3 +51,8 @@ windows:
 	scripts/build-allegro-windows build-windows/allegro
 	cmake --preset windows
 	cmake --build --preset windows
+
+test-windows: windows
+	scripts/install-missing $(WINE_PACKAGES)
+	$(if $(filter 0,$(shell id -u)),,sudo) scripts/enable-i386-programs
+	tests/windows_test.sh build-windows/dirlist.exe
