@@ -22,10 +22,10 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    const bool on_terminal = isatty(STDOUT_FILENO);
    char shown[sizeof f.name];
 
-   // Windows marks almost every ordinary file "archive" (changed since the
-   // last backup), and the search leaves out entries with attributes outside
-   // the mask; Linux never reports that attribute.
    errno = 0;
+   // The search leaves out entries with any attribute outside the mask, and
+   // Windows marks almost every ordinary file "archive" (changed since the
+   // last backup); Linux never reports that attribute.
    done = al_findfirst("*.*", &f, FA_ARCH);
    while (done == 0) {
       printf("%s\n", on_terminal ? terminal_safe(f.name, shown) : f.name);

@@ -48,6 +48,7 @@ const std::string &binary()
 }
 
 // Reads both pipes to their end or until the deadline; false on timeout.
+// The caller closes them.
 bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline)
 {
    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
@@ -70,9 +71,7 @@ bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::ti
          if (n > 0) {
             sinks[i]->append(buf, static_cast<size_t>(n));
          } else if (n == 0 || errno != EINTR) {
-            // A terminal's master side reports the child's end as EIO.
-            close(fds[i].fd);
-            fds[i].fd = -1;
+            fds[i].fd = -1;  // a terminal's master side reports the end as EIO
          }
       }
    }
@@ -138,10 +137,10 @@ Result run_dirlist(const Invocation &run)
    if (!drain(out[0], err[0], result, deadline)) {
       result.timed_out = true;
       kill(pid, SIGKILL);
-      if (out[0] >= 0)
-         close(out[0]);
-      close(err[0]);
    }
+   if (out[0] >= 0)
+      close(out[0]);
+   close(err[0]);
    int status = 0;
    check(waitpid(pid, &status, 0) == pid, "waitpid");
    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
