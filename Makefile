@@ -12,11 +12,12 @@ WINE_PACKAGES := wine wine32:i386 wine64 qemu-user-static
 
 .PHONY: run test test-asan lint package windows test-windows
 
+# Only the listing goes to standard output; the build reports on standard error.
 run:
-	scripts/install-missing $(BUILD_PACKAGES)
-	cmake --preset default -DBUILD_TESTING=OFF
-	cmake --build --preset default
-	cd '$(DIR)' && '$(CURDIR)/build/dirlist'
+	@scripts/install-missing $(BUILD_PACKAGES) >&2
+	@cmake --preset default -DBUILD_TESTING=OFF >&2
+	@cmake --build --preset default >&2
+	@cd '$(DIR)' && '$(CURDIR)/build/dirlist'
 
 test:
 	scripts/install-missing $(TEST_PACKAGES)
