@@ -1,6 +1,6 @@
 // Runs the built dirlist as its users meet it: in a directory of the test's
-// choosing, with standard output on a pipe, a file, a terminal or closed,
-// optionally as the unprivileged user `nobody`.
+// choosing, with standard output on a pipe, a full device, a terminal or
+// closed, optionally as the unprivileged user `nobody`.
 #pragma once
 
 #include <string>
