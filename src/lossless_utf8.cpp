@@ -108,8 +108,8 @@ int lossless_utf8_decode(const char *s, int *width)
    // A NUL is no continuation byte, so these checks stop at the string's end.
    if (!in(b[1], lo, hi))
       return stray_base + b[0];
-   int c = b[0] & (0x7F >> length);
-   for (int i = 1; i < length; ++i) {
+   int c = ((b[0] & (0x7F >> length)) << 6) | (b[1] & 0x3F);
+   for (int i = 2; i < length; ++i) {
       if (!in(b[i], 0x80, 0xBF))
          return stray_base + b[0];
       c = (c << 6) | (b[i] & 0x3F);
