@@ -3,7 +3,7 @@
 DIR ?= .
 
 BUILD_PACKAGES := g++ cmake make pkg-config liballegro4-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind dpkg-dev groff-base
+TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev valgrind dpkg-dev groff-base xvfb
 LINT_PACKAGES := $(TEST_PACKAGES) clang-tidy clang-format cppcheck
 WINDOWS_PACKAGES := g++-mingw-w64-i686 cmake make
 # 64-bit Wine runs Wine's own tools natively; QEMU runs 32-bit Wine where

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "lossless_utf8.h"
 #include "terminal_safe.h"
@@ -16,7 +17,12 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    int done = 0;
 
    register_lossless_utf8();
-   allegro_init();
+   // The program needs the library's directory search alone: start it with
+   // no system driver, so that it touches no display, console, sound device
+   // or signal, and with an empty configuration (a file name that names no
+   // file), so that it neither looks for nor reads a configuration file.
+   set_config_file("");
+   install_allegro(SYSTEM_NONE, &errno, atexit);
 
    // Scripts get the exact bytes; a person at a terminal gets a safe view.
    const bool on_terminal = isatty(STDOUT_FILENO);

@@ -47,9 +47,39 @@ const std::string &binary()
    return copy;
 }
 
+// The environment of the parent with `changes` (see Invocation::env) made.
+std::vector<std::string> environment(const std::vector<std::string> &changes)
+{
+   auto name_of = [](const std::string &entry) { return entry.substr(0, entry.find('=')); };
+   std::vector<std::string> env;
+   for (char **e = environ; *e; ++e) {
+      bool changed = false;
+      for (const auto &change : changes)
+         changed = changed || name_of(change) == name_of(*e);
+      if (!changed)
+         env.emplace_back(*e);
+   }
+   for (const auto &change : changes)
+      if (change.find('=') != std::string::npos)
+         env.push_back(change);
+   return env;
+}
+
+std::vector<char *> pointers(std::vector<std::string> &words)
+{
+   std::vector<char *> p;
+   p.reserve(words.size() + 1);
+   for (auto &w : words)
+      p.push_back(w.data());
+   p.push_back(nullptr);
+   return p;
+}
+
 // Reads both pipes to their end or until the deadline; false on timeout.
-// The caller closes them.
-bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline)
+// Sends `signal` to `pid` when the first output arrives, if asked to.
+// The caller closes the pipes.
+bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline, pid_t pid,
+           int signal)
 {
    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
    std::string *sinks[2] = {&result.out, &result.err};
@@ -70,12 +100,29 @@ bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::ti
          const ssize_t n = read(fds[i].fd, buf, sizeof buf);
          if (n > 0) {
             sinks[i]->append(buf, static_cast<size_t>(n));
+            if (i == 0 && signal != 0) {
+               kill(pid, signal);
+               signal = 0;
+            }
          } else if (n == 0 || errno != EINTR) {
             fds[i].fd = -1;  // a terminal's master side reports the end as EIO
          }
       }
    }
    return true;
+}
+
+// The library's own test for read-only, which looks at the permission bits
+// alone: no supplementary groups, ACLs or read-only mounts.
+bool writable_by_library(const struct stat &st)
+{
+   if (geteuid() == 0)
+      return true;
+   if (st.st_uid == geteuid())
+      return (st.st_mode & S_IWUSR) != 0;
+   if (st.st_gid == getegid())
+      return (st.st_mode & S_IWGRP) != 0;
+   return (st.st_mode & S_IWOTH) != 0;
 }
 
 }  // namespace
@@ -85,11 +132,9 @@ Result run_dirlist(const Invocation &run)
    std::vector<std::string> words = run.wrapper;
    words.push_back(binary());
    words.insert(words.end(), run.args.begin(), run.args.end());
-   std::vector<char *> argv;
-   argv.reserve(words.size() + 1);
-   for (auto &w : words)
-      argv.push_back(w.data());
-   argv.push_back(nullptr);
+   std::vector<char *> argv = pointers(words);
+   std::vector<std::string> env = environment(run.env);
+   std::vector<char *> envp = pointers(env);
    const bool drop = run.as_nobody && running_as_root();
    const uid_t uid = drop ? nobody().pw_uid : 0;
    const gid_t gid = drop ? nobody().pw_gid : 0;
@@ -125,16 +170,24 @@ Result run_dirlist(const Invocation &run)
       dup2(err[1], STDERR_FILENO);
       if (drop && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
          _exit(126);
-      execv(argv[0], argv.data());
+      if (run.ignore_sigint)
+         signal(SIGINT, SIG_IGN);
+      execve(argv[0], argv.data(), envp.data());
       _exit(127);
    }
    close(err[1]);
    if (out[1] >= 0)
       close(out[1]);
 
+   if (run.signal != 0 && run.signal_delay_us >= 0) {
+      usleep(static_cast<useconds_t>(run.signal_delay_us));
+      kill(pid, run.signal);
+   }
+
    Result result;
    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.timeout_seconds);
-   if (!drain(out[0], err[0], result, deadline)) {
+   const int signal_at_output = run.signal_delay_us < 0 ? run.signal : 0;
+   if (!drain(out[0], err[0], result, deadline, pid, signal_at_output)) {
       result.timed_out = true;
       kill(pid, SIGKILL);
    }
@@ -144,6 +197,7 @@ Result run_dirlist(const Invocation &run)
    int status = 0;
    check(waitpid(pid, &status, 0) == pid, "waitpid");
    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+   result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
    return result;
 }
 
@@ -187,7 +241,7 @@ std::vector<std::string> readdir_names(const std::string &dir)
    while (const dirent *e = readdir(d)) {
       struct stat st;
       if (e->d_name[0] == '.' || fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode) ||
-          faccessat(dirfd(d), e->d_name, W_OK, 0) != 0)
+          !writable_by_library(st))
          continue;
       names.emplace_back(e->d_name);
    }

@@ -1,6 +1,7 @@
 // Runs the built dirlist as its users meet it: in a directory of the test's
 // choosing, with standard output on a pipe, a full device, a terminal or
-// closed, optionally as the unprivileged user `nobody`.
+// closed, optionally as the unprivileged user `nobody`, in a changed
+// environment, or signalled while it runs.
 #pragma once
 
 #include <string>
@@ -17,6 +18,13 @@ struct Invocation {
    Output output = Output::pipe;
    bool as_nobody = false;   // only takes effect when the tests run as root
    bool remove_dir = false;  // remove `dir` after entering it
+   // Changes to the environment: "NAME=value" sets NAME, a bare "NAME" unsets it.
+   std::vector<std::string> env;
+   bool ignore_sigint = false;  // start with SIGINT ignored, as nohup and scripts do
+   // A signal to send: `signal_delay_us` after the start, or at the first
+   // output when that is negative.
+   int signal = 0;
+   int signal_delay_us = -1;
    int timeout_seconds = 20;
 };
 
@@ -24,6 +32,7 @@ struct Result {
    std::string out;
    std::string err;
    int status = -1;  // exit status, or -1 when killed by a signal
+   int signal = 0;   // the signal that ended it, if one did
    bool timed_out = false;
 };
 
@@ -55,7 +64,9 @@ void give_to_nobody(const std::string &path);
 
 // The entries dirlist must list in `dir`, in the order readdir yields them:
 // those that are not hidden (dot names), that exist when followed, that are
-// not directories, and that the caller may write.
+// not directories, and that the library does not count as read-only for the
+// caller: the write bit of the owner, the group or the others, whichever the
+// caller's effective user and group fall in; root writes everything.
 std::vector<std::string> readdir_names(const std::string &dir);
 // The same names as dirlist prints them to a pipe, each followed by a newline.
 std::string expected_listing(const std::string &dir);
