@@ -1,24 +1,22 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build directory $1, unpacks it, and
-# checks what it holds: a working dirlist, its man page, and a dependency on
-# the Allegro runtime computed from the binary.
+# Builds the Debian package from a clean copy of the tree at $1, has lintian
+# check it, unpacks it, and checks what it holds: a working dirlist, its man
+# page and copyright file, and a dependency on the Allegro runtime.
 set -euo pipefail
 
-build=$(realpath "$1")
 work=$(mktemp -d /tmp/dirlist-package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-
-(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log") || { cat "$work/cpack.log"; exit 1; }
-deb=$(ls "$work"/out/dirlist_*_*.deb)
-dpkg-deb -x "$deb" "$work/root"
+deb=$("$1/scripts/package" "$work/out")
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-[ -f "$work/root/usr/share/man/man1/dirlist.1" ] || fail "no man page in $deb"
+lintian --fail-on error,warning "$deb" 2>/dev/null || fail "lintian: $(lintian "$deb" 2>&1)"
+dpkg-deb -x "$deb" "$work/root"
+[ -f "$work/root/usr/share/man/man1/dirlist.1.gz" ] || fail "no compressed man page"
+[ -f "$work/root/usr/share/doc/dirlist/copyright" ] || fail "no copyright file"
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'liballegro4\.4' <<<"$depends" || fail "Depends lacks the Allegro runtime: $depends"
-[ "$(dpkg-deb -f "$deb" Section)" = utils ] || fail "section is not utils"
 
 mkdir "$work/dir" "$work/dir/subdir"
 : >"$work/dir/one"

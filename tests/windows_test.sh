@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Black-box tests of dirlist.exe under Wine, in a fresh Wine prefix.
-# Usage: tests/windows_test.sh path/to/dirlist.exe
+# Black-box tests of dirlist.exe under Wine, in a fresh Wine prefix, and of
+# the zip it ships in.
+# Usage: tests/windows_test.sh BUILD_DIR (holding dirlist.exe and the zip)
 set -euo pipefail
 
-exe=$(realpath "$1")
+exe=$(realpath "$1/dirlist.exe")
+zip=$(ls "$1"/dirlist-*-win32.zip)
 work=$(mktemp -d /tmp/dirlist-wine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -28,6 +30,13 @@ check "console subsystem" "1" "$(grep -c 'Subsystem.*(Windows CUI)' <<<"$headers
 imports=$(grep 'DLL Name:' <<<"$headers" | awk '{print tolower($3)}' | sort | tr '\n' ' ')
 check "imports only Windows' own DLLs" "" \
   "$(tr ' ' '\n' <<<"$imports" | grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|ole32.dll|msvcrt.dll|winmm.dll|ddraw.dll|dsound.dll|dinput.dll|advapi32.dll' || true)"
+
+# The zip: the program, its licence and a README, the texts with CR LF.
+check "zip holds" "LICENSE.txt README.txt dirlist.exe" "$(unzip -Z1 "$zip" | sort | tr '\n' ' ' | sed 's/ $//')"
+check "zip's dirlist.exe is the one built" "" "$(unzip -p "$zip" dirlist.exe | cmp - "$exe" 2>&1)"
+for text in README.txt LICENSE.txt; do
+  check "$text: every line ends in CR LF" "0" "$(unzip -p "$zip" "$text" | grep -c -v $'\r$' || true)"
+done
 
 # The first run in a new prefix prints lines of its own: make it beforehand,
 # and keep one server for all the runs below.
