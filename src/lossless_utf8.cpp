@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int stray_base = 0xDC00;
-
 bool in(unsigned char b, unsigned char lo, unsigned char hi)
 {
    return b >= lo && b <= hi;
@@ -47,7 +45,7 @@ int lossless_cwidth(int c)
 int lossless_setc(char *s, int c)
 {
    if (c < 0x80 || is_stray_byte(c)) {
-      *s = static_cast<char>(c < 0x80 ? c : c - stray_base);
+      *s = static_cast<char>(c < 0x80 ? c : c - stray_byte(0));
       return 1;
    }
    const int width = lossless_cwidth(c);
@@ -103,19 +101,30 @@ int lossless_utf8_decode(const char *s, int *width)
       else if (b[0] == 0xF4)
          hi = 0x8F;
    } else {
-      return stray_base + b[0];
+      return stray_byte(b[0]);
    }
    // A NUL is no continuation byte, so these checks stop at the string's end.
    if (!in(b[1], lo, hi))
-      return stray_base + b[0];
+      return stray_byte(b[0]);
    int c = ((b[0] & (0x7F >> length)) << 6) | (b[1] & 0x3F);
    for (int i = 2; i < length; ++i) {
       if (!in(b[i], 0x80, 0xBF))
-         return stray_base + b[0];
+         return stray_byte(b[0]);
       c = (c << 6) | (b[i] & 0x3F);
    }
    *width = length;
    return c;
+}
+
+bool is_valid_utf8(const char *s)
+{
+   while (*s) {
+      int width;
+      if (is_stray_byte(lossless_utf8_decode(s, &width)))
+         return false;
+      s += width;
+   }
+   return true;
 }
 
 void register_lossless_utf8()

@@ -17,8 +17,18 @@ void register_lossless_utf8();
 // `*width` to the number of bytes it takes (1 to 4). Never reads past the NUL.
 int lossless_utf8_decode(const char *s, int *width);
 
+// What a byte `b` that is not part of valid UTF-8 decodes to, and encodes
+// back from.
+constexpr int stray_byte(unsigned char b)
+{
+   return 0xDC00 + b;
+}
+
 // Whether `c` is a decoded byte that was not part of valid UTF-8.
 inline bool is_stray_byte(int c)
 {
-   return c >= 0xDC80 && c <= 0xDCFF;
+   return c >= stray_byte(0x80) && c <= stray_byte(0xFF);
 }
+
+// Whether the NUL-terminated `s` is valid UTF-8 throughout.
+bool is_valid_utf8(const char *s);

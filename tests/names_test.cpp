@@ -12,6 +12,7 @@
 #include "lossless_utf8.h"
 #include "run_dirlist.h"
 #include "terminal_safe.h"
+#include "utf16.h"
 
 namespace {
 
@@ -70,6 +71,58 @@ TEST_F(LosslessUtf8, DecodesValidUtf8AndTurnsOtherBytesIntoStrayBytes)
       EXPECT_EQ(lossless_utf8_decode(c.bytes, &width), c.value) << c.bytes;
       EXPECT_EQ(width, c.width) << c.bytes;
    }
+}
+
+// A name as Windows' wide search hands it over, through the library into UTF-8.
+std::string from_utf16(const std::u16string &units)
+{
+   char out[1024];
+   do_uconvert(reinterpret_cast<const char *>(units.c_str()), U_UNICODE, out, U_UTF8, sizeof out);
+   return out;
+}
+
+class Utf16 : public testing::Test {
+ protected:
+   static void SetUpTestSuite()
+   {
+      register_lossless_utf8();
+      register_utf16();
+   }
+};
+
+TEST_F(Utf16, EveryCharacterComesThroughAsItsUtf8AndBack)
+{
+   for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+      if (c >= 0xD800 && c <= 0xDFFF)
+         continue;
+      const std::u16string units =
+          c < 0x10000 ? std::u16string(1, static_cast<char16_t>(c))
+                      : std::u16string{static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+                                       static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+      const std::string utf8 = from_utf16(units);
+      int width = 0;
+      ASSERT_EQ(lossless_utf8_decode(utf8.c_str(), &width), static_cast<int>(c));
+      ASSERT_EQ(width, static_cast<int>(utf8.size())) << "U+" << std::hex << c;
+      char16_t back[4] = {};
+      do_uconvert(utf8.c_str(), U_UTF8, reinterpret_cast<char *>(back), U_UNICODE, sizeof back);
+      ASSERT_EQ(std::u16string(back), units) << "U+" << std::hex << c;
+   }
+}
+
+TEST_F(Utf16, LoneSurrogatesComeOutAsNoValidUtf8)
+{
+   const std::pair<std::u16string, std::string> cases[] = {
+       {u"a\xD83D", "a\xff"},          // a high surrogate at the end
+       {u"\xDE00-b", "\xff-b"},        // a low one alone
+       {u"\xD83Dx", "\xffx"},          // a high one before no low one
+       {u"\xDE00\xD83D", "\xff\xff"},  // a pair the wrong way round
+       {u"\xDCC3\xDCA9", "\xff\xff"},  // not the stray bytes C3 A9, which would read as U+00E9
+   };
+   for (const auto &[units, bytes] : cases) {
+      EXPECT_EQ(from_utf16(units), bytes);
+      EXPECT_FALSE(is_valid_utf8(from_utf16(units).c_str()));
+   }
+   EXPECT_TRUE(is_valid_utf8(from_utf16(u"\xD83D\xDE00 \x65E5\x672C").c_str()));
 }
 
 TEST(TerminalSafe, MasksControlsAndBrokenBytesOnlyOnePerCharacter)
