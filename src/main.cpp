@@ -2,14 +2,12 @@
 // line, in the order the directory yields them.
 #include <allegro.h>
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "lossless_utf8.h"
-#include "terminal_safe.h"
+#include "platform.h"
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
 {
@@ -23,10 +21,13 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // file), so that it neither looks for nor reads a configuration file.
    set_config_file("");
    install_allegro(SYSTEM_NONE, &errno, atexit);
+   use_exact_file_names();
 
-   // Scripts get the exact bytes; a person at a terminal gets a safe view.
-   const bool on_terminal = isatty(STDOUT_FILENO);
-   char shown[sizeof f.name];
+   // The record holds 511 bytes of a name and cuts a longer one before the
+   // first character that does not fit, which takes at most 4 bytes: a name
+   // of 508 bytes or more may have been cut.
+   const size_t may_be_cut = sizeof f.name - 4;
+   bool all_listed = true;
 
    errno = 0;
    // The search leaves out entries with any attribute outside the mask, and
@@ -34,17 +35,20 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // last backup); Linux never reports that attribute.
    done = al_findfirst("*.*", &f, FA_ARCH);
    while (done == 0) {
-      printf("%s\n", on_terminal ? terminal_safe(f.name, shown) : f.name);
+      // A cut name, or one that did not come through exactly, would name
+      // another entry or none: leave it out, and the listing is incomplete.
+      if (std::strlen(f.name) < may_be_cut && is_exact_name(f.name))
+         print_name(f.name);
+      else
+         all_listed = false;
       errno = 0;
       done = al_findnext(&f);
    }
    // The search reports "no more entries" as ENOENT (or not at all); that
    // includes an empty or removed directory. Anything else is a failure.
-   const bool listed = errno == 0 || errno == ENOENT;
+   const bool searched = errno == 0 || errno == ENOENT;
    al_findclose(&f);
 
-   // A name still in the buffer has not been written yet.
-   const bool written = fflush(stdout) == 0 && !ferror(stdout);
-   return listed && written ? 0 : 1;
+   return searched && all_listed && all_names_written() ? 0 : 1;
 }
 END_OF_MAIN()

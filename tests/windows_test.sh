@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Black-box tests of dirlist.exe under Wine, in a fresh Wine prefix, and of
-# the zip it ships in.
+# Black-box tests of dirlist.exe under Wine, in a fresh Wine prefix, with and
+# without a display, redirected and on a console; and of the zip it ships in.
 # Usage: tests/windows_test.sh BUILD_DIR (holding dirlist.exe and the zip)
 set -euo pipefail
 
+here=$(dirname "$(realpath "$0")")
 exe=$(realpath "$1/dirlist.exe")
 zip=$(ls "$1"/dirlist-*-win32.zip)
 work=$(mktemp -d /tmp/dirlist-wine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+xvfb=
+trap 'wineserver -k 2>/dev/null || true; [ -z "$xvfb" ] || kill "$xvfb"; rm -rf "$work"' EXIT
 wine64=/usr/lib/wine/wine64  # Wine's own tools run natively as 64-bit programs
 
 passed=0 failed=0
@@ -45,27 +47,53 @@ wineserver -w
 wineserver -p
 
 dir="$work/listing"
-mkdir "$dir"
-listed=("plain" "with spaces.txt" "100%" "%s%n" "no-dot" "several.dots.in.it")
+mkdir "$dir" "$dir/subdir" "$dir/sub"
+# Among them names that the ANSI code page, UCS-2 or a console's code page
+# would turn into others: Omega, a.txt and sub\x.txt exist beside them.
+listed=("plain" "with spaces.txt" "100%" "%s%n" "no-dot" "several.dots.in.it"
+  "Ωmega" "Omega" "ａ.txt" "a.txt" "sub∕x.txt" "日本.txt" "€uro" "Bob’s" "😀smile" "😁smile" "💩poo")
 for name in "${listed[@]}"; do : >"$dir/$name"; done
-mkdir "$dir/subdir"
+: >"$dir/sub/x.txt"
 : >"$dir/.dotted"
 : >"$dir/hidden.txt"
 : >"$dir/read-only.txt"
 chmod a-w "$dir/read-only.txt"
 (cd "$dir" && "$wine64" attrib +h hidden.txt >/dev/null 2>&1)
+expected=$(printf '%s\n' "${listed[@]}" | LC_ALL=C sort)
 
-expected=$(printf '%s\n' "${listed[@]}" | sort)
-for args in "" "--help -l *"; do
-  # shellcheck disable=SC2086 # the arguments are meant to split
-  (cd "$dir" && wine "$exe" $args >"$work/out" 2>"$work/err") && status=0 || status=$?
-  what="dirlist.exe ${args:-with no arguments}"
+# A display server, as on a desktop: there the library once took other paths.
+: >"$work/display"
+Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do read -r display <"$work/display" && break; sleep 0.1; done
+check "Xvfb started" 1 "$([ -n "${display:-}" ] && echo 1)"
+
+list() {  # list WHAT DISPLAY [ARGUMENTS...]: runs dirlist.exe in $dir, output redirected
+  local what=$1 display=$2 status
+  shift 2
+  (cd "$dir" && env ${display:+DISPLAY=$display} wine "$exe" "$@" >"$work/out" 2>"$work/err") &&
+    status=0 || status=$?
   check "$what: exit status" 0 "$status"
   check "$what: standard error" "" "$(cat "$work/err")"
-  check "$what: lists ordinary files only (as a set)" "$expected" "$(tr -d '\r' <"$work/out" | sort)"
+  check "$what: lists ordinary files only, each name exactly" "$expected" "$(tr -d '\r' <"$work/out" | LC_ALL=C sort)"
   check "$what: every line ends in CR LF" "${#listed[@]}" "$(grep -c $'\r$' "$work/out" || true)"
   check "$what: one line per name" "${#listed[@]}" "$(wc -l <"$work/out")"
-done
+}
+list "no display" ""
+list "display :${display:-}, with arguments" ":${display:-}" --help -l '*'
+
+# On a console the names show as characters, whatever its code page: run it
+# in a Wine console on a pseudo-terminal, then read the console's cells back.
+i686-w64-mingw32-gcc -O2 -o "$work/read_console.exe" "$here/read_console.c"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+console="$(windows_path "$exe") & $(windows_path "$work/read_console.exe") $(windows_path "$work/cells")"
+(cd "$dir" && script -qec "wine cmd /c '$console'" /dev/null >/dev/null </dev/null) && status=0 || status=$?
+check "on a console: its cells read back" 0 "$status"
+check "on a console: shows each name" "$expected" "$(grep -v '^$' "$work/cells" 2>&1 | LC_ALL=C sort)"
+
+# Names longer than the record holds, on a real NTFS file system.
+"$here/long_names_test.sh" wine "$exe" && status=0 || status=$?
+[ "$status" -eq 77 ] || check "long names on NTFS" 0 "$status"
 
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,20 @@
+// What Linux and Windows do differently: how file names come out of the
+// library's search, and how a name reaches standard output.
+#pragma once
+
+// Makes the search hand over every file name exactly: on Windows through
+// the wide search functions, as UTF-16. Call after the library has started.
+void use_exact_file_names();
+
+// Whether `name`, as the search handed it over, is the entry's name exactly:
+// false for a Windows name that held a lone surrogate, which UTF-8 cannot
+// carry.
+bool is_exact_name(const char *name);
+
+// Writes `name`, at most 511 bytes, and a line end to standard output. To a
+// terminal or a Windows console the name goes in its safe form, which a
+// console is given as characters; anywhere else byte for byte.
+void print_name(const char *name);
+
+// Flushes standard output; whether every name printed reached it.
+bool all_names_written();

@@ -1,0 +1,28 @@
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform.h"
+#include "terminal_safe.h"
+
+// A name is bytes, and the lossless UTF-8 format keeps every one of them.
+void use_exact_file_names() {}
+
+bool is_exact_name(const char *)
+{
+   return true;
+}
+
+void print_name(const char *name)
+{
+   // Scripts get the exact bytes; a person at a terminal gets a safe view.
+   static const bool on_terminal = isatty(STDOUT_FILENO);
+   char shown[512];
+   printf("%s\n", on_terminal ? terminal_safe(name, shown) : name);
+}
+
+bool all_names_written()
+{
+   // A name still in the buffer has not been written yet.
+   return fflush(stdout) == 0 && !ferror(stdout);
+}

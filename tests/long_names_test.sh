@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs COMMAND (dirlist, or wine dirlist.exe) in a real NTFS file system, an
+# image made with mkntfs and mounted with ntfs-3g, that holds names longer
+# than the search record holds as UTF-8: none may come out cut short or
+# twice, the names that fit must, and the exit status must be 1, for the
+# listing is incomplete. Exits 77 (skipped) without root and FUSE.
+# Usage: tests/long_names_test.sh COMMAND...
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ] || [ ! -e /dev/fuse ]; then
+  echo "long names: skipped: mounting NTFS needs root and FUSE"
+  exit 77
+fi
+work=$(mktemp -d /tmp/dirlist-ntfs.XXXXXX)
+trap 'umount "$work/mnt" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir "$work/mnt"
+truncate -s 8M "$work/image"
+mkntfs -F -Q -q "$work/image" >/dev/null 2>&1
+ntfs-3g "$work/image" "$work/mnt"
+
+kan() { for ((i = 0; i < $1; i++)); do printf '漢'; done; }
+# 765, 513, 512 and 511 bytes of UTF-8, then two that fit.
+for name in "$(kan 255)" "$(kan 171)" "$(kan 170)ab" "$(kan 170)a" "$(kan 100)" short; do
+  : >"$work/mnt/$name"
+done
+(cd "$work/mnt" && "$@" >"$work/out" 2>"$work/err") && status=0 || status=$?
+
+failed=0
+if [ "$(tr -d '\r' <"$work/out" | LC_ALL=C sort)" != "$(printf '%s\n' "$(kan 100)" short | LC_ALL=C sort)" ]; then
+  echo "FAIL: listed, one line a name:"; tr -d '\r' <"$work/out" | awk '{print length($0) " bytes: " $0}'; failed=1
+fi
+[ "$status" -eq 1 ] || { echo "FAIL: exit status $status, not 1"; failed=1; }
+[ ! -s "$work/err" ] || { echo "FAIL: standard error:"; cat "$work/err"; failed=1; }
+[ "$failed" -eq 1 ] || echo "long names: $* passed"
+exit "$failed"
