@@ -9,6 +9,9 @@ exe=$(realpath "$1/dirlist.exe")
 zip=$(ls "$1"/dirlist-*-win32.zip)
 work=$(mktemp -d /tmp/dirlist-wine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+# Wine reads Unix file names in the locale's character set: in the C locale
+# it would hand Windows programs other names than the UTF-8 ones made here.
+export LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
 xvfb=
 trap 'wineserver -k 2>/dev/null || true; [ -z "$xvfb" ] || kill "$xvfb"; rm -rf "$work"' EXIT
