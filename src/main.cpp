@@ -11,7 +11,9 @@
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
 {
-   struct al_ffblk f;
+   // Zeroed, so that closing a search that never began (its first
+   // allocation failed) closes nothing.
+   struct al_ffblk f = {};
    int done = 0;
 
    register_lossless_utf8();
@@ -28,6 +30,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // of 508 bytes or more may have been cut.
    const size_t may_be_cut = sizeof f.name - 4;
    bool all_listed = true;
+   bool written = true;
 
    errno = 0;
    // The search leaves out entries with any attribute outside the mask, and
@@ -38,9 +41,13 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
       // A cut name, or one that did not come through exactly, would name
       // another entry or none: leave it out, and the listing is incomplete.
       if (std::strlen(f.name) < may_be_cut && is_exact_name(f.name))
-         print_name(f.name);
+         written = print_name(f.name);
       else
          all_listed = false;
+      // Output that failed once (a reader gone away, a full disk) takes no
+      // more lines: stop before searching on.
+      if (!written)
+         break;
       errno = 0;
       done = al_findnext(&f);
    }
@@ -49,6 +56,6 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    const bool searched = errno == 0 || errno == ENOENT;
    al_findclose(&f);
 
-   return searched && all_listed && all_names_written() ? 0 : 1;
+   return written && searched && all_listed && all_names_written() ? 0 : 1;
 }
 END_OF_MAIN()

@@ -13,8 +13,10 @@ bool is_exact_name(const char *name);
 
 // Writes `name`, at most 511 bytes, and a line end to standard output. To a
 // terminal or a Windows console the name goes in its safe form, which a
-// console is given as characters; anywhere else byte for byte.
-void print_name(const char *name);
+// console is given as characters; anywhere else byte for byte. False once
+// standard output has failed, here or at an earlier write: a buffered line
+// counts as written until the buffer is flushed.
+bool print_name(const char *name);
 
 // Flushes standard output; whether every name printed reached it.
 bool all_names_written();

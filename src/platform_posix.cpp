@@ -13,12 +13,19 @@ bool is_exact_name(const char *)
    return true;
 }
 
-void print_name(const char *name)
+namespace {
+
+// Scripts get the exact bytes; a person at a terminal gets a safe view.
+// Decided once, before main, as what standard output is does not change.
+const bool on_terminal = isatty(STDOUT_FILENO);
+
+}  // namespace
+
+bool print_name(const char *name)
 {
-   // Scripts get the exact bytes; a person at a terminal gets a safe view.
-   static const bool on_terminal = isatty(STDOUT_FILENO);
    char shown[512];
    printf("%s\n", on_terminal ? terminal_safe(name, shown) : name);
+   return !ferror(stdout);
 }
 
 bool all_names_written()

@@ -10,19 +10,17 @@
 
 namespace {
 
-bool console_write_failed = false;
-
 // The console, when standard output is one. A file, a pipe or NUL answers
 // no console mode (and NUL passes for a terminal with _isatty).
-HANDLE console()
+HANDLE find_console()
 {
-   static const HANDLE handle = [] {
-      const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-      DWORD mode;
-      return GetConsoleMode(out, &mode) ? out : nullptr;
-   }();
-   return handle;
+   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+   DWORD mode;
+   return GetConsoleMode(out, &mode) ? out : nullptr;
 }
+
+// Decided once, before main, as what standard output is does not change.
+const HANDLE console = find_console();
 
 }  // namespace
 
@@ -39,29 +37,26 @@ bool is_exact_name(const char *name)
    return is_valid_utf8(name);
 }
 
-void print_name(const char *name)
+bool print_name(const char *name)
 {
-   if (!console()) {
+   if (!console) {
       printf("%s\n", name);  // text mode: the line ends in CR LF
-      return;
+      return !ferror(stdout);
    }
    // The console shows UTF-16 characters whatever its code page; bytes
    // written to it would be read in that code page.
    char shown[512];
    wchar_t line[512 + 2];
    const int length = MultiByteToWideChar(CP_UTF8, 0, terminal_safe(name, shown), -1, line, 512) - 1;
-   if (length < 0) {
-      console_write_failed = true;
-      return;
-   }
+   if (length < 0)
+      return false;
    line[length] = L'\r';
    line[length + 1] = L'\n';
    DWORD written = 0;
-   if (!WriteConsoleW(console(), line, length + 2, &written, nullptr) || written != DWORD(length + 2))
-      console_write_failed = true;
+   return WriteConsoleW(console, line, length + 2, &written, nullptr) && written == DWORD(length + 2);
 }
 
 bool all_names_written()
 {
-   return !console_write_failed && fflush(stdout) == 0 && !ferror(stdout);
+   return fflush(stdout) == 0 && !ferror(stdout);
 }

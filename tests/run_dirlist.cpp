@@ -76,10 +76,11 @@ std::vector<char *> pointers(std::vector<std::string> &words)
 }
 
 // Reads both pipes to their end or until the deadline; false on timeout.
-// Sends `signal` to `pid` when the first output arrives, if asked to.
-// The caller closes the pipes.
-bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline, pid_t pid,
-           int signal)
+// Sends `signal` to `pid` when the first output arrives, if asked to, and
+// closes standard output's pipe after its first line if `first_line_only`.
+// The caller closes the pipes that remain open.
+bool drain(int &out_fd, int err_fd, Result &result, std::chrono::steady_clock::time_point deadline, pid_t pid,
+           int signal, bool first_line_only)
 {
    pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
    std::string *sinks[2] = {&result.out, &result.err};
@@ -103,6 +104,11 @@ bool drain(int out_fd, int err_fd, Result &result, std::chrono::steady_clock::ti
             if (i == 0 && signal != 0) {
                kill(pid, signal);
                signal = 0;
+            }
+            if (i == 0 && first_line_only && result.out.find('\n') != std::string::npos) {
+               result.out.erase(result.out.find('\n') + 1);
+               close(out_fd);
+               out_fd = fds[0].fd = -1;
             }
          } else if (n == 0 || errno != EINTR) {
             fds[i].fd = -1;  // a terminal's master side reports the end as EIO
@@ -142,7 +148,7 @@ Result run_dirlist(const Invocation &run)
    int err[2];
    check(pipe2(err, O_CLOEXEC) == 0, "pipe2");
    int out[2] = {-1, -1};
-   if (run.output == Output::pipe) {
+   if (run.output == Output::pipe || run.output == Output::first_line) {
       check(pipe2(out, O_CLOEXEC) == 0, "pipe2");
    } else if (run.output == Output::terminal) {
       termios raw{};
@@ -150,11 +156,12 @@ Result run_dirlist(const Invocation &run)
       check(openpty(&out[0], &out[1], nullptr, &raw, nullptr) == 0, "openpty");
       fcntl(out[0], F_SETFD, FD_CLOEXEC);
       fcntl(out[1], F_SETFD, FD_CLOEXEC);
-   } else if (run.output == Output::dev_full) {
-      out[1] = open("/dev/full", O_WRONLY | O_CLOEXEC);
-      check(out[1] >= 0, "open /dev/full");
+   } else if (run.output == Output::dev_full || run.output == Output::dev_null) {
+      out[1] = open(run.output == Output::dev_full ? "/dev/full" : "/dev/null", O_WRONLY | O_CLOEXEC);
+      check(out[1] >= 0, "open device");
    }
 
+   const auto start = std::chrono::steady_clock::now();
    const pid_t pid = fork();
    check(pid >= 0, "fork");
    if (pid == 0) {
@@ -170,8 +177,8 @@ Result run_dirlist(const Invocation &run)
       dup2(err[1], STDERR_FILENO);
       if (drop && (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0))
          _exit(126);
-      if (run.ignore_sigint)
-         signal(SIGINT, SIG_IGN);
+      for (const int ignored : run.ignored_signals)
+         signal(ignored, SIG_IGN);
       execve(argv[0], argv.data(), envp.data());
       _exit(127);
    }
@@ -185,9 +192,9 @@ Result run_dirlist(const Invocation &run)
    }
 
    Result result;
-   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(run.timeout_seconds);
+   const auto deadline = start + std::chrono::seconds(run.timeout_seconds);
    const int signal_at_output = run.signal_delay_us < 0 ? run.signal : 0;
-   if (!drain(out[0], err[0], result, deadline, pid, signal_at_output)) {
+   if (!drain(out[0], err[0], result, deadline, pid, signal_at_output, run.output == Output::first_line)) {
       result.timed_out = true;
       kill(pid, SIGKILL);
    }
@@ -196,6 +203,7 @@ Result run_dirlist(const Invocation &run)
    close(err[0]);
    int status = 0;
    check(waitpid(pid, &status, 0) == pid, "waitpid");
+   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
    return result;

@@ -1,13 +1,14 @@
 // Runs the built dirlist as its users meet it: in a directory of the test's
-// choosing, with standard output on a pipe, a full device, a terminal or
-// closed, optionally as the unprivileged user `nobody`, in a changed
-// environment, or signalled while it runs.
+// choosing, with standard output on a pipe (read whole, or only up to the
+// first line), a device, a terminal or closed, optionally as the
+// unprivileged user `nobody`, in a changed environment, or signalled while
+// it runs.
 #pragma once
 
 #include <string>
 #include <vector>
 
-enum class Output { pipe, dev_full, closed, terminal };
+enum class Output { pipe, dev_full, dev_null, closed, terminal, first_line };
 
 struct Invocation {
    std::string dir;
@@ -20,7 +21,9 @@ struct Invocation {
    bool remove_dir = false;  // remove `dir` after entering it
    // Changes to the environment: "NAME=value" sets NAME, a bare "NAME" unsets it.
    std::vector<std::string> env;
-   bool ignore_sigint = false;  // start with SIGINT ignored, as nohup and scripts do
+   // Signals to start with ignored, as nohup and scripts ignore SIGINT and
+   // Python's os.system SIGPIPE.
+   std::vector<int> ignored_signals;
    // A signal to send: `signal_delay_us` after the start, or at the first
    // output when that is negative.
    int signal = 0;
@@ -34,6 +37,7 @@ struct Result {
    int status = -1;  // exit status, or -1 when killed by a signal
    int signal = 0;   // the signal that ended it, if one did
    bool timed_out = false;
+   double seconds = 0;  // from the start to the end
 };
 
 Result run_dirlist(const Invocation &run);

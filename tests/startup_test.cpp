@@ -126,7 +126,7 @@ TEST_F(Desktop, IgnoredInterruptStaysIgnored)
 {
    for (int i = 0; i < 20000; ++i)
       dir.file("entry-" + std::to_string(i));
-   run.ignore_sigint = true;
+   run.ignored_signals = {SIGINT};
    run.signal = SIGINT;  // at the first output, while the listing goes on
 
    const Result r = run_dirlist(run);

@@ -1,6 +1,7 @@
 // Bounded stress tests: large directories, a directory that changes while it
 // is listed, a reader that stops early, and a memory checker's verdict.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,6 +55,24 @@ TEST_F(LargeDirectory, EndsPromptlyWhenTheReaderStopsEarly)
    EXPECT_EQ(r.out, expected_listing(dir->path()).substr(0, r.out.size()));
    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(LargeDirectory, StopsAtTheFirstFailedWriteWhenSigpipeIsIgnored)
+{
+   Invocation run;
+   run.dir = dir->path();
+   run.output = Output::dev_null;
+   const Result whole = run_dirlist(run);
+   run.output = Output::first_line;
+   run.ignored_signals = {SIGPIPE};  // as Python's os.system leaves it: writes fail with EPIPE
+
+   const Result r = run_dirlist(run);
+
+   EXPECT_EQ(r.out, expected_listing(dir->path()).substr(0, r.out.size()));
+   EXPECT_EQ(r.err, "");
+   EXPECT_EQ(r.status, 1);
+   EXPECT_EQ(whole.status, 0);
+   EXPECT_LT(r.seconds, whole.seconds / 2) << "it searched on after the reader had gone";
 }
 
 TEST(ChangingDirectory, ListsEveryStableEntryExactlyOnceWhileOthersComeAndGo)
