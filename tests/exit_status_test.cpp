@@ -94,4 +94,23 @@ TEST(ExitStatusOfTheSearch, UnreadableDirectoryFails)
    EXPECT_EQ(r.status, 1);
 }
 
+TEST(ExitStatusOfTheSearch, NoMemoryForTheSearchFailsQuietly)
+{
+   TempDir dir;
+   dir.file("one");
+   Invocation run;
+   run.dir = dir.path();
+   // Bound at start-up, as a hardened build is: lazy binding would clear the
+   // garbage that the shim leaves where the search record will lie. The
+   // sanitizers' runtime must then allow a library loaded before it.
+   run.env = {"LD_PRELOAD=" FAIL_SEARCH_ALLOC, "LD_BIND_NOW=1", "ASAN_OPTIONS=verify_asan_link_order=0"};
+
+   const Result r = run_dirlist(run);
+
+   EXPECT_EQ(r.signal, 0);
+   EXPECT_EQ(r.out, "");
+   EXPECT_EQ(r.err, "");
+   EXPECT_EQ(r.status, 1);
+}
+
 }  // namespace
