@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a clean copy of the tree at $1, has lintian
 # check it, unpacks it, and checks what it holds: a working dirlist, its man
-# page and copyright file, and a dependency on the Allegro runtime.
+# page and copyright file, and a dependency on the Allegro runtime and on no
+# C++ runtime.
 set -euo pipefail
 
 work=$(mktemp -d /tmp/dirlist-package.XXXXXX)
@@ -17,6 +18,7 @@ dpkg-deb -x "$deb" "$work/root"
 [ -f "$work/root/usr/share/doc/dirlist/copyright" ] || fail "no copyright file"
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'liballegro4\.4' <<<"$depends" || fail "Depends lacks the Allegro runtime: $depends"
+! grep -q 'libstdc++' <<<"$depends" || fail "Depends names the C++ runtime: $depends"
 
 mkdir "$work/dir" "$work/dir/subdir"
 : >"$work/dir/one"
