@@ -136,6 +136,13 @@ TEST(TerminalSafe, MasksControlsAndBrokenBytesOnlyOnePerCharacter)
        {"lat\xe9in", "lat?in"},
        {"x\xff\xfey", "x??y"},
        {"\xed\xa0\x80", "???"},
+       {"invoice\u202efdp.exe", "invoice?fdp.exe"},  // would show as invoiceexe.pdf
+       {"\u2028line\u2029para", "?line?para"},
+       {"\u061c\u200e\u200f\u202a\u202b\u202c\u202d\u2066\u2067\u2068\u2069", "???????????"},
+       {"\U0001f468\u200d\U0001f469\u200d\U0001f467", "\U0001f468\u200d\U0001f469\u200d\U0001f467"},
+       {"\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645",
+        "\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645"},
+       {"\u05e9\u05dc\u05d5\u05dd.txt", "\u05e9\u05dc\u05d5\u05dd.txt"},
    };
    for (const auto &[name, shown] : cases) {
       std::vector<char> out(name.size() + 1);
@@ -187,6 +194,7 @@ TEST_F(HostileNames, ListsNamesByteForBytePromptlyThroughAPipe)
 TEST_F(HostileNames, TerminalSeesThemMaskedAndPlainNamesUnchanged)
 {
    run.output = Output::terminal;
+   run.env = {"LC_ALL=C.UTF-8"};
 
    const Result r = run_dirlist(run);
 
@@ -197,6 +205,40 @@ TEST_F(HostileNames, TerminalSeesThemMaskedAndPlainNamesUnchanged)
    EXPECT_EQ(r.out, expected);
    EXPECT_EQ(r.err, "");
    EXPECT_EQ(r.status, 0);
+}
+
+TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere)
+{
+   const std::string cafe = "caf\xc3\xa9";
+   const std::string csi =
+       "zz\xc3\x9b"
+       "2J";  // U+00DB: its second byte is CSI to an 8-bit terminal
+   TempDir dir;
+   dir.file(cafe);
+   dir.file(csi);
+   const std::map<std::string, std::string> utf8 = {{cafe, cafe}, {csi, csi}};
+   const std::map<std::string, std::string> ascii = {{cafe, "caf??"}, {csi, "zz??2J"}};
+   const std::pair<std::vector<std::string>, const std::map<std::string, std::string> &> cases[] = {
+       {{"LC_ALL", "LC_CTYPE", "LANG=en_US.UTF-8"}, utf8},
+       {{"LC_ALL", "LC_CTYPE", "LANG=xx_YY.utf8"}, utf8},  // no such locale is installed
+       {{"LC_ALL=C", "LC_CTYPE", "LANG=en_US.UTF-8"}, ascii},
+       {{"LC_ALL", "LC_CTYPE", "LANG"}, ascii},
+       {{"LC_ALL=", "LC_CTYPE=de_DE.ISO-8859-1", "LANG=C.UTF-8"}, ascii},
+   };
+   for (const auto &[env, shown] : cases) {
+      Invocation run;
+      run.dir = dir.path();
+      run.output = Output::terminal;
+      run.env = env;
+
+      const Result r = run_dirlist(run);
+
+      std::string expected;
+      for (const auto &name : readdir_names(dir.path()))
+         expected += shown.at(name) + '\n';
+      EXPECT_EQ(r.out, expected) << env[0] << " " << env[1] << " " << env[2];
+      EXPECT_EQ(r.status, 0);
+   }
 }
 
 }  // namespace
