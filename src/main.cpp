@@ -23,7 +23,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // file), so that it neither looks for nor reads a configuration file.
    set_config_file("");
    install_allegro(SYSTEM_NONE, &errno, atexit);
-   use_exact_file_names();
+   prepare_search();
 
    // The record holds 511 bytes of a name and cuts a longer one before the
    // first character that does not fit, which takes at most 4 bytes: a name

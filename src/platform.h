@@ -2,9 +2,11 @@
 // library's search, and how a name reaches standard output.
 #pragma once
 
-// Makes the search hand over every file name exactly: on Windows through
-// the wide search functions, as UTF-16. Call after the library has started.
-void use_exact_file_names();
+// Makes the search see the working directory as the system shows it and
+// hand over every file name exactly: on Windows with the WOW64 file system
+// redirection off, and through the wide search functions, as UTF-16. Call
+// after the library has started, before the search.
+void prepare_search();
 
 // Whether `name`, as the search handed it over, is the entry's name exactly:
 // false for a Windows name that held a lone surrogate, which UTF-8 cannot

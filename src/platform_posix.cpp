@@ -33,7 +33,7 @@ const Shown shown = !isatty(STDOUT_FILENO)                   ? Shown::exact
 }  // namespace
 
 // A name is bytes, and the lossless UTF-8 format keeps every one of them.
-void use_exact_file_names() {}
+void prepare_search() {}
 
 bool is_exact_name(const char *)
 {
