@@ -2,12 +2,12 @@
 # Builds the Debian package from a clean copy of the tree at $1, has lintian
 # check it, unpacks it, and checks what it holds: a working dirlist, its man
 # page and copyright file, and a dependency on the Allegro runtime and on no
-# C++ runtime.
+# C++ runtime; and that building it again elsewhere gives the same bytes.
 set -euo pipefail
 
 work=$(mktemp -d /tmp/dirlist-package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-deb=$("$1/scripts/package" "$work/out")
+deb=$("$1/scripts/package" "$work/out" | awk '{print $2}')
 
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
@@ -26,6 +26,9 @@ mkdir "$work/dir" "$work/dir/subdir"
 : >"$work/dir/.hidden"
 out=$(cd "$work/dir" && "$work/root/usr/bin/dirlist" | sort) || fail "packaged dirlist failed"
 [ "$out" = $'one\ntwo words' ] || fail "packaged dirlist printed: $out"
+
+again=$("$1/scripts/package" "$work/elsewhere/out" | awk '{print $2}')
+cmp "$deb" "$again" || fail "the package built again differs"
 
 [ "$failed" -eq 0 ] && echo "package: $(basename "$deb") passed"
 exit "$failed"

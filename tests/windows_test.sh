@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Black-box tests of dirlist.exe under Wine, in a fresh Wine prefix, with and
-# without a display, redirected, on a console and in System32; and of the zip
-# it ships in.
+# without a display, redirected, on a console and in System32; of its
+# resources; and of the zip it ships in, which must come out the same when
+# built again elsewhere.
 # Usage: tests/windows_test.sh BUILD_DIR (holding dirlist.exe and the zip)
 set -euo pipefail
 
 here=$(dirname "$(realpath "$0")")
-exe=$(realpath "$1/dirlist.exe")
+build=$(realpath "$1")
+exe=$build/dirlist.exe
 zip=$(ls "$1"/dirlist-*-win32.zip)
 work=$(mktemp -d /tmp/dirlist-wine.XXXXXX)
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -37,12 +39,32 @@ imports=$(grep 'DLL Name:' <<<"$headers" | awk '{print tolower($3)}' | sort | tr
 check "imports only Windows' own DLLs" "" \
   "$(tr ' ' '\n' <<<"$imports" | grep -v -x -E 'kernel32.dll|user32.dll|gdi32.dll|ole32.dll|msvcrt.dll|winmm.dll|ddraw.dll|dsound.dll|dinput.dll|advapi32.dll' || true)"
 
-# The zip: the program, its licence and a README, the texts with CR LF.
-check "zip holds" "LICENSE.txt README.txt dirlist.exe" "$(unzip -Z1 "$zip" | sort | tr '\n' ' ' | sed 's/ $//')"
+# Its manifest (no UAC virtualisation; Windows 7 to 11) and version
+# information, as Windows reads them from its resources.
+resources=$(i686-w64-mingw32-windres --input-format=coff -i "$exe" -O rc)
+check "manifest: runs as the invoker" 1 "$(grep -c 'requestedExecutionLevel level=""asInvoker""' <<<"$resources")"
+check "manifest: supports Windows 7, 8, 8.1 and 10 to 11" 4 "$(grep -c 'supportedOS Id=' <<<"$resources")"
+version=${zip##*/dirlist-}
+version=${version%-win32.zip}
+check "version information" 1 "$(grep -c "VALUE \"ProductVersion\", \"$version\"" <<<"$resources")"
+
+# The zip: the program, its licence, the notices and a README, the texts
+# with CR LF.
+check "zip holds" "dirlist.exe LICENSE.txt README.txt THIRD-PARTY-NOTICES.txt" "$(unzip -Z1 "$zip" | tr '\n' ' ' | sed 's/ $//')"
 check "zip's dirlist.exe is the one built" "" "$(unzip -p "$zip" dirlist.exe | cmp - "$exe" 2>&1)"
-for text in README.txt LICENSE.txt; do
+for text in README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt; do
   check "$text: every line ends in CR LF" "0" "$(unzip -p "$zip" "$text" | grep -c -v $'\r$' || true)"
 done
+
+# The same commit built again at another path, later: the same bytes. The
+# static Allegro is shared.
+copy="$work/elsewhere/dirlist"
+mkdir -p "$copy/build-windows"
+tar -C "$here/.." --exclude=./build --exclude='./build-*' -cf - . | tar -C "$copy" -xf -
+ln -s "$build/allegro" "$copy/build-windows/allegro"
+"$copy/scripts/windows" >"$work/rebuild.log" 2>&1 || cat "$work/rebuild.log"
+check "dirlist.exe built again is the same" "" "$(cmp "$exe" "$copy/build-windows/dirlist.exe" 2>&1)"
+check "the zip built again is the same" "" "$(cmp "$zip" "$copy/build-windows/${zip##*/}" 2>&1)"
 
 # The first run in a new prefix prints lines of its own: make it beforehand,
 # and keep one server for all the runs below.
