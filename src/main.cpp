@@ -9,6 +9,7 @@
 #include "lossless_utf8.h"
 #include "platform.h"
 
+// Arguments are ignored, but stay: the library's Windows entry calls main with them.
 int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
 {
    // Zeroed, so that closing a search that never began (its first
@@ -22,6 +23,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // or signal, and with an empty configuration (a file name that names no
    // file), so that it neither looks for nor reads a configuration file.
    set_config_file("");
+   // errno is the library's error indicator: the search reports through it.
    install_allegro(SYSTEM_NONE, &errno, atexit);
    prepare_search();
 
@@ -35,7 +37,8 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    errno = 0;
    // The search leaves out entries with any attribute outside the mask, and
    // Windows marks almost every ordinary file "archive" (changed since the
-   // last backup); Linux never reports that attribute.
+   // last backup); Linux never reports that attribute. On Windows the search
+   // ignores attribute bits above the low byte.
    done = al_findfirst("*.*", &f, FA_ARCH);
    while (done == 0) {
       // A cut name, or one that did not come through exactly, would name
@@ -53,6 +56,8 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    }
    // The search reports "no more entries" as ENOENT (or not at all); that
    // includes an empty or removed directory. Anything else is a failure.
+   // An entry whose stat failed was left out silently: the search clears
+   // errno after a failed stat.
    const bool searched = errno == 0 || errno == ENOENT;
    al_findclose(&f);
 
