@@ -22,3 +22,9 @@ bool print_name(const char *name);
 
 // Flushes standard output; whether every name printed reached it.
 bool all_names_written();
+
+// Whether the search could examine every entry it met: false once it has
+// left one out whose attributes could not be read (an I/O error, a stale
+// network mount), which it does not report itself. A link that leads
+// nowhere was examined: the search leaves it out by its rule.
+bool every_entry_examined();

@@ -1,12 +1,18 @@
 // Black-box tests: the exit status tells a listing that reached its end from
 // one that did not, and standard error stays silent either way.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <ostream>
-
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "run_dirlist.h"
 
@@ -111,6 +117,80 @@ TEST(ExitStatusOfTheSearch, NoMemoryForTheSearchFailsQuietly)
    EXPECT_EQ(r.out, "");
    EXPECT_EQ(r.err, "");
    EXPECT_EQ(r.status, 1);
+}
+
+// The test FUSE file system (failing_fs.c) holding `names`, mounted on a
+// fresh directory for the life of the object.
+class FailingFs {
+ public:
+   explicit FailingFs(const std::vector<std::string> &names)
+   {
+      mkdir(mount_point_.c_str(), 0755);
+      std::vector<std::string> words = {FAILING_FS, mount_point_};
+      words.insert(words.end(), names.begin(), names.end());
+      std::vector<char *> argv;
+      argv.reserve(words.size() + 1);
+      for (auto &word : words)
+         argv.push_back(word.data());
+      argv.push_back(nullptr);
+      pid_ = fork();
+      if (pid_ == 0) {
+         execv(argv[0], argv.data());
+         _exit(127);
+      }
+      struct stat parent, st;
+      stat(dir_.path().c_str(), &parent);
+      for (int i = 0; i < 500 && !mounted_; ++i) {
+         mounted_ = stat(mount_point_.c_str(), &st) == 0 && st.st_dev != parent.st_dev;
+         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+   }
+   ~FailingFs()
+   {
+      kill(pid_, SIGTERM);  // it unmounts and ends
+      waitpid(pid_, nullptr, 0);
+      umount2(mount_point_.c_str(), MNT_DETACH);
+   }
+   FailingFs(const FailingFs &) = delete;
+   FailingFs &operator=(const FailingFs &) = delete;
+
+   bool mounted() const { return mounted_; }
+   const std::string &path() const { return mount_point_; }
+
+ private:
+   TempDir dir_;
+   std::string mount_point_ = dir_ / "mnt";
+   pid_t pid_ = -1;
+   bool mounted_ = false;
+};
+
+TEST(ExitStatusOfTheSearch, AnEntryThatCannotBeExaminedMakesTheListingIncomplete)
+{
+   if (!running_as_root() || access("/dev/fuse", R_OK | W_OK) != 0)
+      GTEST_SKIP() << "mounting a FUSE file system needs root and /dev/fuse";
+   struct Case {
+      std::vector<std::string> names;  // NAME=ERROR: its attributes fail with ERROR
+      const char *listing;
+      int status;
+   };
+   const Case cases[] = {
+       {{"a", "b", "c"}, "a\nb\nc\n", 0},
+       {{"a", "b=EIO", "c"}, "a\nc\n", 1},     // a damaged disk
+       {{"a", "b=ESTALE", "c"}, "a\nc\n", 1},  // a stale network mount
+       {{"a=EIO", "b=ESTALE", "c=EACCES"}, "", 1},
+   };
+   for (const Case &c : cases) {
+      const FailingFs fs(c.names);
+      ASSERT_TRUE(fs.mounted()) << "the FUSE file system did not mount";
+      Invocation run;
+      run.dir = fs.path();
+
+      const Result r = run_dirlist(run);
+
+      EXPECT_EQ(r.out, c.listing) << c.names[1];
+      EXPECT_EQ(r.err, "") << c.names[1];
+      EXPECT_EQ(r.status, c.status) << c.names[1];
+   }
 }
 
 }  // namespace

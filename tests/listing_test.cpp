@@ -30,7 +30,7 @@ Result list(const TempDir &dir, std::vector<std::string> args = {})
    return run_dirlist(run);
 }
 
-TEST(Listing, ListsFilesAndLeavesOutDirectoriesHiddenNamesAndDanglingLinks)
+TEST(Listing, ListsFilesAndLeavesOutDirectoriesHiddenNamesAndLinksThatLeadNowhere)
 {
    TempDir dir;
    dir.file("plain");
@@ -42,6 +42,8 @@ TEST(Listing, ListsFilesAndLeavesOutDirectoriesHiddenNamesAndDanglingLinks)
    ASSERT_EQ(symlink("plain", (dir / "link-to-file").c_str()), 0);
    ASSERT_EQ(symlink("subdir", (dir / "link-to-dir").c_str()), 0);
    ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
+   ASSERT_EQ(symlink("plain/nowhere", (dir / "dangling-through-a-file").c_str()), 0);
+   ASSERT_EQ(symlink("looping", (dir / "looping").c_str()), 0);
    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
 
    const Result r = list(dir);
