@@ -1,15 +1,16 @@
+#include <langinfo.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 
 #include "platform.h"
 #include "terminal_safe.h"
 
 namespace {
-
-enum class Shown { exact, safe_utf8, safe_ascii };
 
 // The locale that names the terminal's character set: the first of these
 // that is set and not empty, as POSIX orders them.
@@ -23,12 +24,22 @@ const char *character_set_locale()
    return "";
 }
 
-// Scripts get the exact bytes; a person at a terminal gets a safe view, in
-// UTF-8 only where the locale says the terminal reads it. Decided once,
-// before main, as neither standard output nor the environment changes.
-const Shown shown = !isatty(STDOUT_FILENO)                   ? Shown::exact
-                    : is_utf8_locale(character_set_locale()) ? Shown::safe_utf8
-                                                             : Shown::safe_ascii;
+// The terminal reads the locale's character set. Where that locale is
+// installed, the C library knows its characters; where it is not, only a
+// name that says UTF-8 tells more than the C locale's printable ASCII.
+Charset terminal_charset()
+{
+   if (!std::setlocale(LC_CTYPE, ""))
+      return is_utf8_locale(character_set_locale()) ? Charset::utf8 : Charset::locale;
+   return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? Charset::utf8_locale : Charset::locale;
+}
+
+// Scripts get the exact bytes; a person at a terminal gets each name in a
+// form that shows as no other. Decided once, before main, as neither
+// standard output nor the environment changes; only a terminal costs a
+// locale.
+const bool to_terminal = isatty(STDOUT_FILENO) == 1;
+const Charset charset = to_terminal ? terminal_charset() : Charset::utf8;
 
 }  // namespace
 
@@ -42,12 +53,8 @@ bool is_exact_name(const char *)
 
 bool print_name(const char *name)
 {
-   char safe[512];
-   if (shown == Shown::safe_utf8)
-      name = terminal_safe(name, safe);
-   else if (shown == Shown::safe_ascii)
-      name = terminal_safe_ascii(name, safe);
-   printf("%s\n", name);
+   char shown[shown_size];
+   printf("%s\n", to_terminal ? terminal_safe(name, charset, shown) : name);
    return !ferror(stdout);
 }
 

@@ -27,14 +27,15 @@ Sink find_sink()
 
 Sink sink = find_sink();
 
-// Writes the safe form of `name` and CR LF to the console as UTF-16
+// Writes the shown form of `name` and CR LF to the console as UTF-16
 // characters, which it shows whatever its code page; bytes written to it
 // would be read in that code page.
 bool write_to_console(const char *name)
 {
-   char shown[512];
-   wchar_t line[512 + 2];
-   const int length = MultiByteToWideChar(CP_UTF8, 0, terminal_safe(name, shown), -1, line, 512) - 1;
+   char shown[shown_size];
+   wchar_t line[shown_size + 2];  // UTF-16 takes no more units than UTF-8 bytes
+   const int length =
+       MultiByteToWideChar(CP_UTF8, 0, terminal_safe(name, Charset::utf8, shown), -1, line, shown_size) - 1;
    if (length < 0)
       return false;
    line[length] = L'\r';

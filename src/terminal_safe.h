@@ -1,28 +1,40 @@
-// Names made safe to show on a terminal.
+// Names as a terminal shows them, so that none can pass for another.
 //
-// A file name may hold escape sequences that retitle the window, move the
-// cursor or rewrite the screen, and characters that make a terminal lay out
-// the rest of the line in another order, so that a name shows as another
-// (`invoice`, U+202E, `fdp.exe` as `invoiceexe.pdf`). Each safe form shows
-// every such character as a single '?'.
+// A file name may hold escape sequences that retitle the window or rewrite
+// the screen, characters that reorder the line, characters that draw
+// nothing, and spaces that a reader cannot see. A name made only of
+// characters that show as themselves is shown unchanged; any other is shown
+// whole in a form that a POSIX shell reads back as exactly that name:
+// 'report.pdf ' where quoting alone tells it apart, $'report\033.pdf' where
+// a character must be escaped. A bare name never holds a quote or a
+// backslash, so no bare name looks like a quoted one.
 #pragma once
 
-// The form for a terminal that reads UTF-8: masks each control character
-// (C0, tab and newline included, DEL, and C1), each byte that is not part of
-// valid UTF-8, the line and paragraph separators U+2028 and U+2029, and the
-// bidirectional formatting characters (U+061C, U+200E, U+200F, U+202A to
-// U+202E, U+2066 to U+2069); every other character, the joiners U+200C and
-// U+200D among them, passes unchanged. Writes it into `out` and returns
-// `out`. The safe form is never longer than the name, so `out` needs room
-// for the name's bytes and its NUL.
-const char *terminal_safe(const char *name, char *out);
+#include <cstddef>
 
-// The form for a terminal of any other character set, whose bytes above
-// 0x7F may be controls (0x9B is CSI in ISO 8859): printable ASCII passes,
-// every other byte shows as '?'. Same contract as terminal_safe.
-const char *terminal_safe_ascii(const char *name, char *out);
+// How the terminal reads a name's bytes.
+enum class Charset {
+   // UTF-8, judged by this unit's rules alone: a UTF-8 locale that is not
+   // installed, or a Windows console.
+   utf8,
+   // The C library's current locale (LC_CTYPE), which also says which
+   // characters are printable; escapes use the character's bytes.
+   locale,
+   // The same, where that locale reads UTF-8; escapes name the character.
+   utf8_locale,
+};
+
+// Room for the shown form of a name of up to 511 bytes: each byte takes at
+// most four (\377; a character named by \u or \U takes at most two and a
+// half per byte), plus $, two quotes and the NUL.
+constexpr std::size_t shown_size = 4 * 511 + 4;
+
+// Writes the form in which `name` is shown to a terminal reading `charset`
+// into `out`, which holds shown_size bytes, and returns `out`.
+const char *terminal_safe(const char *name, Charset charset, char *out);
 
 // Whether the locale `name` (language_TERRITORY.codeset@modifier) names the
-// UTF-8 character set, spelt UTF-8 or utf8 in any case. The name alone
-// decides, so a UTF-8 locale that is not installed counts too.
+// UTF-8 character set, however the C library would spell it (UTF-8, utf8,
+// UTF_8, in any case). The name alone decides, so a UTF-8 locale that is
+// not installed counts too.
 bool is_utf8_locale(const char *name);

@@ -125,50 +125,80 @@ TEST_F(Utf16, LoneSurrogatesComeOutAsNoValidUtf8)
    EXPECT_TRUE(is_valid_utf8(from_utf16(u"\xD83D\xDE00 \x65E5\x672C").c_str()));
 }
 
-TEST(TerminalSafe, MasksControlsAndBrokenBytesOnlyOnePerCharacter)
+TEST(TerminalSafe, TheLongestShownFormFitsItsBuffer)
 {
-   const std::pair<std::string, std::string> cases[] = {
-       {"plain name.txt", "plain name.txt"},
-       {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac %s \\", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac %s \\"},
-       {"\x1b]0;title\x07", "?]0;title?"},
-       {"tab\tnew\nline\x7f", "tab?new?line?"},
-       {"c1 \xc2\x9bJ", "c1 ?J"},
-       {"lat\xe9in", "lat?in"},
-       {"x\xff\xfey", "x??y"},
-       {"\xed\xa0\x80", "???"},
-       {"invoice\u202efdp.exe", "invoice?fdp.exe"},  // would show as invoiceexe.pdf
-       {"\u2028line\u2029para", "?line?para"},
-       {"\u061c\u200e\u200f\u202a\u202b\u202c\u202d\u2066\u2067\u2068\u2069", "???????????"},
-       {"\U0001f468\u200d\U0001f469\u200d\U0001f467", "\U0001f468\u200d\U0001f469\u200d\U0001f467"},
-       {"\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645",
-        "\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645"},
-       {"\u05e9\u05dc\u05d5\u05dd.txt", "\u05e9\u05dc\u05d5\u05dd.txt"},
-   };
-   for (const auto &[name, shown] : cases) {
-      std::vector<char> out(name.size() + 1);
-      EXPECT_EQ(terminal_safe(name.c_str(), out.data()), shown);
+   // 511 bytes of what takes the longest escapes: a control, a stray byte, a
+   // C1 control, a tag character.
+   for (const std::string unit : {"\x01", "\xff", "\xc2\x80", "\xf3\xa0\x81\x81"}) {
+      std::string name;
+      while (name.size() + unit.size() <= 511)
+         name += unit;
+      for (const Charset charset : {Charset::utf8, Charset::locale}) {
+         std::vector<char> out(shown_size);
+         EXPECT_LT(std::string(terminal_safe(name.c_str(), charset, out.data())).size(), shown_size);
+      }
    }
 }
 
-// Names that are not valid UTF-8 or carry controls, and how a terminal shows them.
-const std::map<std::string, std::string> hostile_names = {
-    {"lat\xe9in", "lat?in"},
-    {"lone\x80-cont", "lone?-cont"},
-    {"\xfd\xad\x99\xb9\x96\xae", "??????"},
-    {"x\xff\xfey", "x??y"},
-    {"over\xc0\xaflong", "over??long"},
-    {"sur\xed\xa0\x80gate", "sur???gate"},
-    {"emoji \xf0\x9f\x98\x80", "emoji \xf0\x9f\x98\x80"},
-    {"\x1b]0;pwned\x07", "?]0;pwned?"},
-    {"new\nline", "new?line"},
-    {"caf\xc3\xa9 %s \\", "caf\xc3\xa9 %s \\"},
+// Names, and how a terminal that reads UTF-8 shows them: unchanged where
+// every character shows as itself, else quoted as a shell reads them back.
+const std::map<std::string, std::string> shown_names = {
+    // Names that show as themselves, in any script.
+    {"report.pdf", "report.pdf"},
+    {"report?.pdf", "report?.pdf"},
+    {"caf\u00e9 \u65e5\u672c %s", "caf\u00e9 \u65e5\u672c %s"},
+    {"\u05e9\u05dc\u05d5\u05dd.txt", "\u05e9\u05dc\u05d5\u05dd.txt"},
+    {"\U0001f468\u200d\U0001f469\u200d\U0001f467", "\U0001f468\u200d\U0001f469\u200d\U0001f467"},
+    {"\U0001f3f3\ufe0f\u200d\U0001f308 \U0001f44d\U0001f3fd",
+     "\U0001f3f3\ufe0f\u200d\U0001f308 \U0001f44d\U0001f3fd"},
+    {"\u2764\ufe0f.txt", "\u2764\ufe0f.txt"},
+    {"\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645", "\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645"},
+    {"\u0915\u094d\u200d\u0937", "\u0915\u094d\u200d\u0937"},
+    // Quotes alone tell these apart.
+    {"report.pdf ", "'report.pdf '"},
+    {" report.pdf", "' report.pdf'"},
+    {"   ", "'   '"},
+    {"back\\slash", "'back\\slash'"},
+    // Controls, which would drive the terminal.
+    {"report\x1b.pdf", "$'report\\033.pdf'"},
+    {"report\t.pdf", "$'report\\t.pdf'"},
+    {"\x1b]0;title\x07", "$'\\033]0;title\\a'"},
+    {"new\nline\x7f", "$'new\\nline\\177'"},
+    {"c1 \xc2\x9bJ", "$'c1 \\u009bJ'"},
+    // Bytes that are no character.
+    {"report\xff.pdf", "$'report\\377.pdf'"},
+    {"lat\xe9in", "$'lat\\351in'"},
+    {"over\xc0\xaflong", "$'over\\300\\257long'"},
+    {"sur\xed\xa0\x80gate", "$'sur\\355\\240\\200gate'"},
+    {"\xfd\xad\x99\xb9\x96\xae", "$'\\375\\255\\231\\271\\226\\256'"},
+    // Characters that reorder the line.
+    {"report\u202e.pdf", "$'report\\u202e.pdf'"},
+    {"\u2028line\u2029para", "$'\\u2028line\\u2029para'"},
+    {"\u061c\u200e\u2066x\u2069", "$'\\u061c\\u200e\\u2066x\\u2069'"},
+    // Characters that draw nothing, or a blank.
+    {"re\u200bport.pdf", "$'re\\u200bport.pdf'"},
+    {"re\u2060port.pdf", "$'re\\u2060port.pdf'"},
+    {"\ufeffreport.pdf", "$'\\ufeffreport.pdf'"},
+    {"re\u034fport.pdf", "$'re\\u034fport.pdf'"},
+    {"report\U000e0041.pdf", "$'report\\U000e0041.pdf'"},
+    {"report\ufe0f.pdf", "$'report\\ufe0f.pdf'"},
+    {"report\U000e0100.pdf", "$'report\\U000e0100.pdf'"},
+    {"re\u2061port.pdf", "$'re\\u2061port.pdf'"},
+    {"re\u206aport.pdf", "$'re\\u206aport.pdf'"},
+    {"rep\u200cort.pdf", "$'rep\\u200cort.pdf'"},
+    {"report.pdf\u00a0", "$'report.pdf\\u00a0'"},
+    {"re\u00adport.pdf", "$'re\\u00adport.pdf'"},
+    {"a\u2003b\u3000c", "$'a\\u2003b\\u3000c'"},
+    {"\u115f\u3164", "$'\\u115f\\u3164'"},
+    // A quote cannot stand inside '...'.
+    {"it's", "$'it\\'s'"},
 };
 
-class HostileNames : public testing::Test {
+class ShownNames : public testing::Test {
  protected:
    void SetUp() override
    {
-      for (const auto &name : hostile_names)
+      for (const auto &name : shown_names)
          dir.file(name.first);
       run.dir = dir.path();
       run.timeout_seconds = 10;  // one name once made the listing loop forever
@@ -177,34 +207,48 @@ class HostileNames : public testing::Test {
    Invocation run;
 };
 
-TEST_F(HostileNames, ListsNamesByteForBytePromptlyThroughAPipe)
+TEST_F(ShownNames, ListsNamesByteForBytePromptlyThroughAPipe)
 {
    const Result r = run_dirlist(run);
 
    EXPECT_FALSE(r.timed_out);
-   std::string expected;
-   for (const auto &name : readdir_names(dir.path()))
-      expected += name + '\n';
-   EXPECT_EQ(r.out, expected);
    EXPECT_EQ(r.out, expected_listing(dir.path()));
    EXPECT_EQ(r.err, "");
    EXPECT_EQ(r.status, 0);
 }
 
-TEST_F(HostileNames, TerminalSeesThemMaskedAndPlainNamesUnchanged)
+TEST_F(ShownNames, TerminalShowsEachAsNoOtherAndAShellReadsItBack)
 {
-   run.output = Output::terminal;
-   run.env = {"LC_ALL=C.UTF-8"};
-
-   const Result r = run_dirlist(run);
-
-   EXPECT_FALSE(r.timed_out);
    std::string expected;
    for (const auto &name : readdir_names(dir.path()))
-      expected += hostile_names.at(name) + '\n';
-   EXPECT_EQ(r.out, expected);
-   EXPECT_EQ(r.err, "");
-   EXPECT_EQ(r.status, 0);
+      expected += shown_names.at(name) + '\n';
+   // An installed UTF-8 locale, judged by the C library, and one that is
+   // not installed, judged by the program alone.
+   for (const char *locale : {"LC_ALL=C.UTF-8", "LC_ALL=xx_YY.utf8"}) {
+      run.output = Output::terminal;
+      run.env = {locale};
+
+      const Result r = run_dirlist(run);
+
+      EXPECT_FALSE(r.timed_out);
+      EXPECT_EQ(r.out, expected) << locale;
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(r.status, 0);
+   }
+
+   // Each quoted form, pasted into a shell, names its file.
+   std::string script = "printf '%s\\0'", quoted;
+   for (const auto &[name, shown] : shown_names) {
+      if (shown != name) {
+         script += " " + shown;
+         quoted += name + '\0';
+      }
+   }
+   Invocation shell;
+   shell.dir = dir.path();
+   shell.wrapper = {"/bin/bash", "-c", script};
+   shell.env = {"LC_ALL=C.UTF-8"};
+   EXPECT_EQ(run_dirlist(shell).out, quoted);
 }
 
 TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere)
@@ -217,13 +261,14 @@ TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere
    dir.file(cafe);
    dir.file(csi);
    const std::map<std::string, std::string> utf8 = {{cafe, cafe}, {csi, csi}};
-   const std::map<std::string, std::string> ascii = {{cafe, "caf??"}, {csi, "zz??2J"}};
+   const std::map<std::string, std::string> ascii = {{cafe, "$'caf\\303\\251'"}, {csi, "$'zz\\303\\2332J'"}};
    const std::pair<std::vector<std::string>, const std::map<std::string, std::string> &> cases[] = {
        {{"LC_ALL", "LC_CTYPE", "LANG=en_US.UTF-8"}, utf8},
        {{"LC_ALL", "LC_CTYPE", "LANG=xx_YY.utf8"}, utf8},  // no such locale is installed
+       {{"LC_ALL", "LC_CTYPE", "LANG=xx_YY.UTF_8"}, utf8},
        {{"LC_ALL=C", "LC_CTYPE", "LANG=en_US.UTF-8"}, ascii},
        {{"LC_ALL", "LC_CTYPE", "LANG"}, ascii},
-       {{"LC_ALL=", "LC_CTYPE=de_DE.ISO-8859-1", "LANG=C.UTF-8"}, ascii},
+       {{"LC_ALL=", "LC_CTYPE=xx_YY.ISO-8859-1", "LANG=C.UTF-8"}, ascii},
    };
    for (const auto &[env, shown] : cases) {
       Invocation run;
@@ -237,6 +282,47 @@ TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere
       for (const auto &name : readdir_names(dir.path()))
          expected += shown.at(name) + '\n';
       EXPECT_EQ(r.out, expected) << env[0] << " " << env[1] << " " << env[2];
+      EXPECT_EQ(r.status, 0);
+   }
+}
+
+TEST(TerminalLocale, AnInstalledEightBitLocaleShowsItsOwnLetters)
+{
+   TempDir locales;
+   const std::string make = "localedef -c -i de_DE -f ISO-8859-1 " + (locales / "de_DE.ISO-8859-1") +
+                            " && localedef -c -i ru_RU -f KOI8-R " + (locales / "ru_RU.KOI8-R");
+   if (system(("{ " + make + "; } >/dev/null 2>&1").c_str()) != 0)
+      GTEST_SKIP() << "cannot make the locales with localedef (needs the locales package)";
+   // Latin-1 and KOI8-R bytes: Müller, Мама and Папа; a C1 control and a
+   // no-break space in Latin-1, box drawings in KOI8-R.
+   const std::string muller = "M\xfcller.txt", mama = "\xed\xc1\xcd\xc1.txt", papa = "\xf0\xc1\xd0\xc1.txt";
+   const std::string csi =
+                         "zz\x9b"
+                         "2J",
+                     nbsp = "nb\xa0sp";
+   TempDir dir;
+   for (const auto &name : {muller, mama, papa, csi, nbsp})
+      dir.file(name);
+   const std::map<std::string, std::string> latin1 = {
+       {muller, muller}, {mama, mama}, {papa, papa}, {csi, "$'zz\\2332J'"}, {nbsp, "$'nb\\240sp'"}};
+   const std::map<std::string, std::string> koi8 = {
+       {muller, muller}, {mama, mama}, {papa, papa}, {csi, csi}, {nbsp, nbsp}};
+   const std::pair<const char *, const std::map<std::string, std::string> &> cases[] = {
+       {"LC_ALL=de_DE.ISO-8859-1", latin1},
+       {"LC_ALL=ru_RU.KOI8-R", koi8},
+   };
+   for (const auto &[locale, shown] : cases) {
+      Invocation run;
+      run.dir = dir.path();
+      run.output = Output::terminal;
+      run.env = {locale, "LOCPATH=" + locales.path()};
+
+      const Result r = run_dirlist(run);
+
+      std::string expected;
+      for (const auto &name : readdir_names(dir.path()))
+         expected += shown.at(name) + '\n';
+      EXPECT_EQ(r.out, expected) << locale;
       EXPECT_EQ(r.status, 0);
    }
 }
