@@ -98,6 +98,13 @@ Walk start(const char *name, Charset charset)
    return {name, name + std::strlen(name), charset, {}, -1, false};
 }
 
+// The C library's UTF-8 also takes the old forms of up to six bytes, which
+// name no character.
+bool is_code_point(unsigned long c)
+{
+   return c <= 0x10FFFF;
+}
+
 Character read_character(Walk &w)
 {
    Character ch{w.s, 1, -1};
@@ -107,10 +114,8 @@ Character read_character(Walk &w)
    } else {
       wchar_t wc;
       const std::size_t n = std::mbrtowc(&wc, w.s, static_cast<std::size_t>(w.end - w.s), &w.state);
-      // The C library's UTF-8 also takes the old forms of up to six bytes,
-      // which name no character.
-      const bool character = n != static_cast<std::size_t>(-1) && n != static_cast<std::size_t>(-2) &&
-                             static_cast<unsigned long>(wc) <= 0x10FFFF;
+      const bool character =
+          n != static_cast<std::size_t>(-1) && n != static_cast<std::size_t>(-2) && is_code_point(wc);
       if (character)
          ch = {w.s, static_cast<int>(n), static_cast<int>(wc)};
       else
