@@ -36,13 +36,15 @@ const passwd &nobody()
    return *pw;
 }
 
-// The built binary may sit where `nobody` cannot reach it, so the tests run a
-// copy kept in a directory everyone may enter.
+// The built binary, or the one that DIRLIST names (the portable release's),
+// may sit where `nobody` cannot reach it, so the tests run a copy kept in a
+// directory everyone may enter.
 const std::string &binary()
 {
    static const TempDir home;
    static const std::string copy = home / "dirlist";
-   static const bool copied = std::filesystem::copy_file(DIRLIST_PATH, copy);
+   static const char *const other = std::getenv("DIRLIST");
+   static const bool copied = std::filesystem::copy_file(other ? other : DIRLIST_PATH, copy);
    (void)copied;
    return copy;
 }

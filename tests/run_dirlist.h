@@ -1,4 +1,5 @@
-// Runs the built dirlist as its users meet it: in a directory of the test's
+// Runs the built dirlist (or the one that the environment variable DIRLIST
+// names) as its users meet it: in a directory of the test's
 // choosing, with standard output on a pipe (read whole, or only up to the
 // first line), a device, a terminal or closed, optionally as the
 // unprivileged user `nobody`, in a changed environment, or signalled while
