@@ -156,11 +156,21 @@ bool joins(int c, const Walk &w)
    return script || (c == zwj && w.after_emoji && in(pictographic, after));
 }
 
-Shown judge(int c, const Walk &w)
+// Whether a character of several bytes holds the byte of a quote or a
+// backslash, as some of GBK's and Big5's do, which a shell would read as
+// itself: it can only stand escaped.
+bool holds_quoting_byte(const Character &ch)
 {
+   return ch.width > 1 && (std::memchr(ch.at, '\'', static_cast<std::size_t>(ch.width)) ||
+                           std::memchr(ch.at, '\\', static_cast<std::size_t>(ch.width)));
+}
+
+Shown judge(const Character &ch, const Walk &w)
+{
+   const int c = ch.c;
    if (c == '\\')
       return Shown::quoted;
-   if (c < 0 || c == '\'' || !printable(c, w.charset))
+   if (c < 0 || c == '\'' || !printable(c, w.charset) || holds_quoting_byte(ch))
       return Shown::escaped;
    if (c == zwj || c == zwnj || is_selector(c))
       return joins(c, w) ? Shown::as_itself : Shown::escaped;
@@ -171,7 +181,7 @@ Shown judge(int c, const Walk &w)
 Shown next_character(Walk &w, Character &ch)
 {
    ch = read_character(w);
-   const Shown shown = judge(ch.c, w);
+   const Shown shown = judge(ch, w);
    // An emoji goes on through its skin tone and its presentation selector.
    const bool goes_on = is_emoji_modifier(ch.c) || (is_selector(ch.c) && shown == Shown::as_itself);
    w.after_emoji = in(pictographic, ch.c) || (w.after_emoji && goes_on);
