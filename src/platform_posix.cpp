@@ -1,13 +1,12 @@
-#include <langinfo.h>
 #include <unistd.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
 #include "platform.h"
+#include "terminal_charset.h"
 #include "terminal_safe.h"
 
 namespace {
@@ -24,22 +23,12 @@ const char *character_set_locale()
    return "";
 }
 
-// The terminal reads the locale's character set. Where that locale is
-// installed, the C library knows its characters; where it is not, only a
-// name that says UTF-8 tells more than the C locale's printable ASCII.
-Charset terminal_charset()
-{
-   if (!std::setlocale(LC_CTYPE, ""))
-      return is_utf8_locale(character_set_locale()) ? Charset::utf8 : Charset::locale;
-   return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0 ? Charset::utf8_locale : Charset::locale;
-}
-
 // Scripts get the exact bytes; a person at a terminal gets each name in a
 // form that shows as no other. Decided once, before main, as neither
 // standard output nor the environment changes; only a terminal costs a
 // locale.
 const bool to_terminal = isatty(STDOUT_FILENO) == 1;
-const Charset charset = to_terminal ? terminal_charset() : Charset::utf8;
+const Charset charset = to_terminal ? terminal_charset(character_set_locale()) : Charset::utf8;
 
 }  // namespace
 

@@ -111,6 +111,9 @@ Character read_character(Walk &w)
    if (w.charset == Charset::utf8) {
       const int c = lossless_utf8_decode(w.s, &ch.width);
       ch.c = is_stray_byte(c) ? -1 : c;
+   } else if (w.charset == Charset::ascii) {
+      const auto b = static_cast<unsigned char>(*w.s);
+      ch.c = b < 0x80 ? b : -1;
    } else {
       wchar_t wc;
       const std::size_t n = std::mbrtowc(&wc, w.s, static_cast<std::size_t>(w.end - w.s), &w.state);
@@ -136,6 +139,8 @@ bool printable(int c, Charset charset)
 {
    if (charset == Charset::utf8)
       return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c <= 0x9F);
+   if (charset == Charset::ascii)
+      return c >= 0x20 && c < 0x7F;
    return std::iswprint(static_cast<wint_t>(c)) != 0;
 }
 
@@ -261,7 +266,7 @@ const char *terminal_safe(const char *name, Charset charset, char *out)
             std::memcpy(o, ch.at, static_cast<std::size_t>(ch.width));
             o += ch.width;
          } else {
-            o = escape(o, ch, charset != Charset::locale);
+            o = escape(o, ch, charset == Charset::utf8);
          }
       }
    }
@@ -272,14 +277,15 @@ const char *terminal_safe(const char *name, Charset charset, char *out)
 
 bool is_utf8_locale(const char *name)
 {
-   const char *codeset = std::strchr(name, '.');
-   if (!codeset)
-      return false;
+   // The character set follows the dot; a name without one may be a
+   // character set name itself.
+   const char *dot = std::strchr(name, '.');
+   const char *codeset = dot ? dot + 1 : name;
    // The C library compares character set names by their ASCII letters and
    // digits alone, in any case.
    char letters[5];
    std::size_t n = 0;
-   for (const char *s = codeset + 1; *s && *s != '@'; ++s) {
+   for (const char *s = codeset; *s && *s != '@'; ++s) {
       const char c = *s >= 'A' && *s <= 'Z' ? static_cast<char>(*s - 'A' + 'a') : *s;
       if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
          continue;

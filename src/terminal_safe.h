@@ -14,14 +14,14 @@
 
 // How the terminal reads a name's bytes.
 enum class Charset {
-   // UTF-8, judged by this unit's rules alone: a UTF-8 locale that is not
-   // installed, or a Windows console.
+   // UTF-8, judged by this unit's rules alone, wherever the locale names it
+   // and on a Windows console.
    utf8,
    // The C library's current locale (LC_CTYPE), which also says which
    // characters are printable; escapes use the character's bytes.
    locale,
-   // The same, where that locale reads UTF-8; escapes name the character.
-   utf8_locale,
+   // The C locale's: printable ASCII, every other byte no character.
+   ascii,
 };
 
 // Room for the shown form of a name of up to 511 bytes: each byte takes at
@@ -33,8 +33,9 @@ constexpr std::size_t shown_size = 4 * 511 + 4;
 // into `out`, which holds shown_size bytes, and returns `out`.
 const char *terminal_safe(const char *name, Charset charset, char *out);
 
-// Whether the locale `name` (language_TERRITORY.codeset@modifier) names the
-// UTF-8 character set, however the C library would spell it (UTF-8, utf8,
-// UTF_8, in any case). The name alone decides, so a UTF-8 locale that is
-// not installed counts too.
+// Whether the locale `name` (language_TERRITORY.codeset@modifier, or a
+// character set name alone, as macOS sends LC_CTYPE=UTF-8) names the UTF-8
+// character set, however the C library would spell it (UTF-8, utf8, UTF_8,
+// in any case). The name alone decides, so a UTF-8 locale that is not
+// installed counts too.
 bool is_utf8_locale(const char *name);

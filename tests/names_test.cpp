@@ -266,6 +266,7 @@ TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere
        {{"LC_ALL", "LC_CTYPE", "LANG=en_US.UTF-8"}, utf8},
        {{"LC_ALL", "LC_CTYPE", "LANG=xx_YY.utf8"}, utf8},  // no such locale is installed
        {{"LC_ALL", "LC_CTYPE", "LANG=xx_YY.UTF_8"}, utf8},
+       {{"LC_ALL", "LC_CTYPE=UTF-8", "LANG"}, utf8},  // as macOS sends it over ssh
        {{"LC_ALL=C", "LC_CTYPE", "LANG=en_US.UTF-8"}, ascii},
        {{"LC_ALL", "LC_CTYPE", "LANG"}, ascii},
        {{"LC_ALL=", "LC_CTYPE=xx_YY.ISO-8859-1", "LANG=C.UTF-8"}, ascii},

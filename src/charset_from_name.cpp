@@ -1,0 +1,6 @@
+#include "terminal_charset.h"
+
+Charset terminal_charset(const char *name)
+{
+   return is_utf8_locale(name) ? Charset::utf8 : Charset::ascii;
+}
