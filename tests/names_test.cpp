@@ -127,13 +127,13 @@ TEST_F(Utf16, LoneSurrogatesComeOutAsNoValidUtf8)
 
 TEST(TerminalSafe, TheLongestShownFormFitsItsBuffer)
 {
-   // 511 bytes of what takes the longest escapes: a control, a stray byte, a
-   // C1 control, a tag character.
+   // The longest name of what takes the longest escapes: a control, a stray
+   // byte, a C1 control, a tag character.
    for (const std::string unit : {"\x01", "\xff", "\xc2\x80", "\xf3\xa0\x81\x81"}) {
       std::string name;
-      while (name.size() + unit.size() <= 511)
+      while (name.size() + unit.size() <= longest_name)
          name += unit;
-      for (const Charset charset : {Charset::utf8, Charset::locale}) {
+      for (const Charset charset : {Charset::utf8, Charset::locale, Charset::ascii}) {
          std::vector<char> out(shown_size);
          EXPECT_LT(std::string(terminal_safe(name.c_str(), charset, out.data())).size(), shown_size);
       }
@@ -148,23 +148,29 @@ const std::map<std::string, std::string> shown_names = {
     {"report?.pdf", "report?.pdf"},
     {"caf\u00e9 \u65e5\u672c %s", "caf\u00e9 \u65e5\u672c %s"},
     {"\u05e9\u05dc\u05d5\u05dd.txt", "\u05e9\u05dc\u05d5\u05dd.txt"},
+    {"\U0001fae8.png", "\U0001fae8.png"},  // new in Unicode 15
+    // Joiners and selectors where they change what is drawn.
     {"\U0001f468\u200d\U0001f469\u200d\U0001f467", "\U0001f468\u200d\U0001f469\u200d\U0001f467"},
     {"\U0001f3f3\ufe0f\u200d\U0001f308 \U0001f44d\U0001f3fd",
      "\U0001f3f3\ufe0f\u200d\U0001f308 \U0001f44d\U0001f3fd"},
     {"\u2764\ufe0f.txt", "\u2764\ufe0f.txt"},
     {"\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645", "\u0645\u06cc\u200c\u062e\u0648\u0627\u0647\u0645"},
     {"\u0915\u094d\u200d\u0937", "\u0915\u094d\u200d\u0937"},
+    {"\u0647\u200d.txt", "\u0647\u200d.txt"},  // heh in its initial form
     // Quotes alone tell these apart.
     {"report.pdf ", "'report.pdf '"},
     {" report.pdf", "' report.pdf'"},
     {"   ", "'   '"},
     {"back\\slash", "'back\\slash'"},
+    {"Don't Stop Me Now.mp3", "\"Don't Stop Me Now.mp3\""},
+    {"it's", "\"it's\""},
+    {"it's $5", "$'it\\'s $5'"},  // $ would be read inside double quotes
     // Controls, which would drive the terminal.
     {"report\x1b.pdf", "$'report\\033.pdf'"},
     {"report\t.pdf", "$'report\\t.pdf'"},
     {"\x1b]0;title\x07", "$'\\033]0;title\\a'"},
     {"new\nline\x7f", "$'new\\nline\\177'"},
-    {"c1 \xc2\x9bJ", "$'c1 \\u009bJ'"},
+    {"c1 \xc2\x9bJ", "$'c1 \\302\\233J'"},
     // Bytes that are no character.
     {"report\xff.pdf", "$'report\\377.pdf'"},
     {"lat\xe9in", "$'lat\\351in'"},
@@ -172,26 +178,34 @@ const std::map<std::string, std::string> shown_names = {
     {"sur\xed\xa0\x80gate", "$'sur\\355\\240\\200gate'"},
     {"\xfd\xad\x99\xb9\x96\xae", "$'\\375\\255\\231\\271\\226\\256'"},
     // Characters that reorder the line.
-    {"report\u202e.pdf", "$'report\\u202e.pdf'"},
-    {"\u2028line\u2029para", "$'\\u2028line\\u2029para'"},
-    {"\u061c\u200e\u2066x\u2069", "$'\\u061c\\u200e\\u2066x\\u2069'"},
+    {"report\u202e.pdf", "$'report\\342\\200\\256.pdf'"},
+    {"\u2028line\u2029para", "$'\\342\\200\\250line\\342\\200\\251para'"},
+    {"\u061c\u200e\u2066x\u2069", "$'\\330\\234\\342\\200\\216\\342\\201\\246x\\342\\201\\251'"},
     // Characters that draw nothing, or a blank.
-    {"re\u200bport.pdf", "$'re\\u200bport.pdf'"},
-    {"re\u2060port.pdf", "$'re\\u2060port.pdf'"},
-    {"\ufeffreport.pdf", "$'\\ufeffreport.pdf'"},
-    {"re\u034fport.pdf", "$'re\\u034fport.pdf'"},
-    {"report\U000e0041.pdf", "$'report\\U000e0041.pdf'"},
-    {"report\ufe0f.pdf", "$'report\\ufe0f.pdf'"},
-    {"report\U000e0100.pdf", "$'report\\U000e0100.pdf'"},
-    {"re\u2061port.pdf", "$'re\\u2061port.pdf'"},
-    {"re\u206aport.pdf", "$'re\\u206aport.pdf'"},
-    {"rep\u200cort.pdf", "$'rep\\u200cort.pdf'"},
-    {"report.pdf\u00a0", "$'report.pdf\\u00a0'"},
-    {"re\u00adport.pdf", "$'re\\u00adport.pdf'"},
-    {"a\u2003b\u3000c", "$'a\\u2003b\\u3000c'"},
-    {"\u115f\u3164", "$'\\u115f\\u3164'"},
-    // A quote cannot stand inside '...'.
-    {"it's", "$'it\\'s'"},
+    {"re\u200bport.pdf", "$'re\\342\\200\\213port.pdf'"},
+    {"re\u2060port.pdf", "$'re\\342\\201\\240port.pdf'"},
+    {"\ufeffreport.pdf", "$'\\357\\273\\277report.pdf'"},
+    {"re\u034fport.pdf", "$'re\\315\\217port.pdf'"},
+    {"report\U000e0041.pdf", "$'report\\363\\240\\201\\201.pdf'"},
+    {"report\ufe0f.pdf", "$'report\\357\\270\\217.pdf'"},
+    {"report\U000e0100.pdf", "$'report\\363\\240\\204\\200.pdf'"},
+    {"re\u2061port.pdf", "$'re\\342\\201\\241port.pdf'"},
+    {"re\u206aport.pdf", "$'re\\342\\201\\252port.pdf'"},
+    {"rep\u200cort.pdf", "$'rep\\342\\200\\214ort.pdf'"},
+    {"report.pdf\u00a0", "$'report.pdf\\302\\240'"},
+    {"re\u00adport.pdf", "$'re\\302\\255port.pdf'"},
+    {"a\u2003b\u3000c", "$'a\\342\\200\\203b\\343\\200\\200c'"},
+    {"\u115f\u3164", "$'\\341\\205\\237\\343\\205\\244'"},
+    {"a\ufff9b\u2800c\U000110bd", "$'a\\357\\277\\271b\\342\\240\\200c\\360\\221\\202\\275'"},
+    // A combining mark with nothing to sit on.
+    {"\u0301abc", "$'\\314\\201abc'"},
+    // Joiners and selectors that change nothing, or stand beside an escape.
+    {"\U0001f600\u200d\U0001f600", "$'\U0001f600\\342\\200\\215\U0001f600'"},  // no emoji sequence
+    {"\U0001f600\ufe0f\u00a9\ufe0e", "$'\U0001f600\\357\\270\\217\u00a9\\357\\270\\216'"},  // the default
+    {"\u0915\u200d\u0916", "$'\u0915\\342\\200\\215\u0916'"},                               // no virama
+    {"\u0627\u200c\u0628 \u0628\u200d\u0628 \u0661\u200d\u0662",  // alef never joins what follows
+     "$'\u0627\\342\\200\\214\u0628 \u0628\\342\\200\\215\u0628 \u0661\\342\\200\\215\u0662'"},
+    {"\u0628\u061c\u200c\u0628", "$'\u0628\\330\\234\\342\\200\\214\u0628'"},
 };
 
 class ShownNames : public testing::Test {
@@ -222,8 +236,7 @@ TEST_F(ShownNames, TerminalShowsEachAsNoOtherAndAShellReadsItBack)
    std::string expected;
    for (const auto &name : readdir_names(dir.path()))
       expected += shown_names.at(name) + '\n';
-   // An installed UTF-8 locale, judged by the C library, and one that is
-   // not installed, judged by the program alone.
+   // An installed UTF-8 locale and one that is not: the same tables judge both.
    for (const char *locale : {"LC_ALL=C.UTF-8", "LC_ALL=xx_YY.utf8"}) {
       run.output = Output::terminal;
       run.env = {locale};
@@ -236,7 +249,8 @@ TEST_F(ShownNames, TerminalShowsEachAsNoOtherAndAShellReadsItBack)
       EXPECT_EQ(r.status, 0);
    }
 
-   // Each quoted form, pasted into a shell, names its file.
+   // Each quoted form, pasted into a shell, names its file, whatever the
+   // shell's locale.
    std::string script = "printf '%s\\0'", quoted;
    for (const auto &[name, shown] : shown_names) {
       if (shown != name) {
@@ -244,11 +258,13 @@ TEST_F(ShownNames, TerminalShowsEachAsNoOtherAndAShellReadsItBack)
          quoted += name + '\0';
       }
    }
-   Invocation shell;
-   shell.dir = dir.path();
-   shell.wrapper = {"/bin/bash", "-c", script};
-   shell.env = {"LC_ALL=C.UTF-8"};
-   EXPECT_EQ(run_dirlist(shell).out, quoted);
+   for (const char *locale : {"LC_ALL=C.UTF-8", "LC_ALL=C"}) {
+      Invocation shell;
+      shell.dir = dir.path();
+      shell.wrapper = {"/bin/bash", "-c", script};
+      shell.env = {locale};
+      EXPECT_EQ(run_dirlist(shell).out, quoted) << locale;
+   }
 }
 
 TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere)
@@ -287,36 +303,38 @@ TEST(TerminalLocale, UsesUtf8OnlyWhereTheLocaleNamesItAndPrintableAsciiElsewhere
    }
 }
 
-TEST(TerminalLocale, AnInstalledEightBitLocaleShowsItsOwnLetters)
+TEST(TerminalLocale, AnInstalledLocaleShowsItsOwnLettersButNoControl)
 {
    TempDir locales;
    const std::string make = "localedef -c -i de_DE -f ISO-8859-1 " + (locales / "de_DE.ISO-8859-1") +
-                            " && localedef -c -i ru_RU -f KOI8-R " + (locales / "ru_RU.KOI8-R");
+                            " && localedef -c -i ru_RU -f KOI8-R " + (locales / "ru_RU.KOI8-R") +
+                            " && localedef -c -i zh_HK -f BIG5-HKSCS " + (locales / "zh_HK.BIG5-HKSCS");
    if (system(("{ " + make + "; } >/dev/null 2>&1").c_str()) != 0)
       GTEST_SKIP() << "cannot make the locales with localedef (needs the locales package)";
-   // Latin-1 and KOI8-R bytes: Müller, Мама and Папа; a C1 control and a
-   // no-break space in Latin-1, box drawings in KOI8-R.
-   const std::string muller = "M\xfcller.txt", mama = "\xed\xc1\xcd\xc1.txt", papa = "\xf0\xc1\xd0\xc1.txt";
    const std::string csi =
-                         "zz\x9b"
-                         "2J",
-                     nbsp = "nb\xa0sp";
-   TempDir dir;
-   for (const auto &name : {muller, mama, papa, csi, nbsp})
-      dir.file(name);
-   const std::map<std::string, std::string> latin1 = {
-       {muller, muller}, {mama, mama}, {papa, papa}, {csi, "$'zz\\2332J'"}, {nbsp, "$'nb\\240sp'"}};
-   const std::map<std::string, std::string> koi8 = {
-       {muller, muller}, {mama, mama}, {papa, papa}, {csi, csi}, {nbsp, nbsp}};
-   const std::pair<const char *, const std::map<std::string, std::string> &> cases[] = {
-       {"LC_ALL=de_DE.ISO-8859-1", latin1},
-       {"LC_ALL=ru_RU.KOI8-R", koi8},
+       "zz\x9b"
+       "2J";  // CSI to the Linux console and xterm, whatever the locale calls it
+   const std::pair<const char *, std::map<std::string, std::string>> cases[] = {
+       {"de_DE.ISO-8859-1",
+        {{"M\xfcller.txt", "M\xfcller.txt"}, {csi, "$'zz\\2332J'"}, {"nb\xa0sp", "$'nb\\240sp'"}}},
+       // Мама and Папа; 0x9B is a box drawing in KOI8-R.
+       {"ru_RU.KOI8-R",
+        {{"\xed\xc1\xcd\xc1", "\xed\xc1\xcd\xc1"},
+         {"\xf0\xc1\xd0\xc1", "\xf0\xc1\xd0\xc1"},
+         {csi, "$'zz\\2332J'"}}},
+       // 中; a character that decodes into two code points; one whose
+       // second byte is a backslash.
+       {"zh_HK.BIG5-HKSCS",
+        {{"\xa4\xa4", "\xa4\xa4"}, {"\x88\xa3", "$'\\210\\243'"}, {"\xb3\\", "$'\\263\\134'"}}},
    };
    for (const auto &[locale, shown] : cases) {
+      TempDir dir;
+      for (const auto &name : shown)
+         dir.file(name.first);
       Invocation run;
       run.dir = dir.path();
       run.output = Output::terminal;
-      run.env = {locale, "LOCPATH=" + locales.path()};
+      run.env = {std::string("LC_ALL=") + locale, "LOCPATH=" + locales.path()};
 
       const Result r = run_dirlist(run);
 
