@@ -41,10 +41,13 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    // ignores attribute bits above the low byte.
    done = al_findfirst("*.*", &f, FA_ARCH);
    while (done == 0) {
-      // A cut name, or one that did not come through exactly, would name
-      // another entry or none: leave it out, and the listing is incomplete.
-      if (std::strlen(f.name) < may_be_cut && is_exact_name(f.name))
-         written = print_name(f.name);
+      // A name the record may have cut is printed whole, where the search
+      // showed the whole of it. One that is not known whole, or that did
+      // not come through exactly, would name another entry or none: leave
+      // it out, and the listing is incomplete.
+      const char *name = std::strlen(f.name) < may_be_cut ? f.name : whole_name(f.name);
+      if (name && is_exact_name(name))
+         written = print_name(name);
       else
          all_listed = false;
       // Output that failed once (a reader gone away, a full disk) takes no

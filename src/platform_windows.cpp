@@ -70,6 +70,13 @@ void prepare_search()
    set_filename_encoding(U_UNICODE);
 }
 
+// The search keeps the whole name only in its own UTF-16 record, and hands
+// over no more of it than the record it fills holds.
+const char *whole_name(const char *)
+{
+   return nullptr;
+}
+
 bool is_exact_name(const char *name)
 {
    // Valid UTF-16 always comes out as valid UTF-8; a lone surrogate does not.

@@ -54,8 +54,11 @@ enum class Charset {
    ascii,
 };
 
-// The longest name taken, in bytes.
-constexpr std::size_t longest_name = 511;
+// The longest name taken, in bytes: the longest the search hands over. On
+// Linux it examines each entry by the path ./NAME, which it builds in a
+// buffer of 1024 bytes, so that a whole name takes at most 1020 (see
+// stat_watch.cpp); on Windows its record holds 511.
+constexpr std::size_t longest_name = 1020;
 
 // Room for the shown form of a name of up to longest_name bytes: each byte
 // takes at most four (\377), plus $, two quotes and the NUL.

@@ -178,6 +178,7 @@ TEST(ExitStatusOfTheSearch, AnEntryThatCannotBeExaminedMakesTheListingIncomplete
        {{"a", "b=EIO", "c"}, "a\nc\n", 1},     // a damaged disk
        {{"a", "b=ESTALE", "c"}, "a\nc\n", 1},  // a stale network mount
        {{"a=EIO", "b=ESTALE", "c=EACCES"}, "", 1},
+       {{"a", std::string(1023, 'n'), "c"}, "a\nc\n", 1},  // too long for the search to examine
    };
    for (const Case &c : cases) {
       const FailingFs fs(c.names);

@@ -53,7 +53,7 @@ static int fs_readdir(const char *path, void *buf, fuse_fill_dir_t fill, off_t o
    fill(buf, ".", NULL, 0, 0);
    fill(buf, "..", NULL, 0, 0);
    for (int i = 0; i < count; ++i) {
-      char name[256];
+      char name[1025]; /* FUSE takes names of up to 1024 bytes */
       const size_t length = strcspn(names[i], "=");
       if (length >= sizeof name)
          return -ENAMETOOLONG;
