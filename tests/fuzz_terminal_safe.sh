@@ -22,5 +22,10 @@ for locale in de_DE.ISO-8859-1 ru_RU.KOI8-R ru_RU.CP1251 ja_JP.EUC-JP zh_CN.GBK 
   localedef -c -i "${locale%%.*}" -f "${locale#*.}" "$work/locales/$locale" >/dev/null 2>&1 ||
     { echo "fuzz: localedef cannot make $locale (needs the locales package)" >&2; exit 1; }
 done
-LOCPATH="$work/locales" ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -max_len=2048 -print_final_stats=1 \
-  -artifact_prefix="$(dirname "$fuzzer")/" "$work/new" "$corpus"
+# Its progress, a line per input it finds, is shown only on a fault.
+if ! LOCPATH="$work/locales" ASAN_OPTIONS=detect_leaks=0 "$fuzzer" -max_total_time="$seconds" -max_len=2048 \
+  -print_final_stats=1 -artifact_prefix="$(dirname "$fuzzer")/" "$work/new" "$corpus" 2>"$work/log"; then
+  grep -v -E '^#[0-9]+' "$work/log" >&2
+  exit 1
+fi
+grep -E '^stat::(number_of_executed_units|new_units_added)' "$work/log" >&2
