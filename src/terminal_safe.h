@@ -5,8 +5,8 @@
 // the screen, characters that reorder the line, characters that draw
 // nothing, and spaces that a reader cannot see. A name made only of
 // characters that show as themselves is shown unchanged. Any other is shown
-// whole, in a form that a POSIX shell (bash, zsh, ksh, sh) reads back as
-// exactly that name, whatever its locale:
+// whole, in a form that bash, zsh, ksh and a POSIX.1-2024 sh read back as
+// exactly that name, whatever their locale:
 // - "Don't Stop.mp3" where only an apostrophe needs quotes, and the name
 //   holds none of the characters a shell reads inside double quotes
 //   (" $ ` \ !);
