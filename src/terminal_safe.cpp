@@ -262,19 +262,15 @@ const char *terminal_safe(const char *name, Charset charset, char *out)
    }
 
    char *o = out;
-   if (!quote) {
-      std::memcpy(o, name, length);
-      o += length;
-   } else if (!escape_some && !std::strchr(name, '\'')) {
-      *o++ = '\'';
-      std::memcpy(o, name, length);
-      o += length;
-      *o++ = '\'';
-   } else if (!escape_some && !std::strpbrk(name, "\"$`\\!")) {
-      *o++ = '"';
-      std::memcpy(o, name, length);
-      o += length;
-      *o++ = '"';
+   const bool apostrophe = std::strchr(name, '\'') != nullptr;
+   if (!escape_some && !(apostrophe && std::strpbrk(name, "\"$`\\!"))) {
+      // Bare, in single quotes, or in double quotes around an apostrophe.
+      const char *mark = !quote ? "" : apostrophe ? "\"" : "'";
+      const std::size_t marks = std::strlen(mark);
+      std::memcpy(o, mark, marks);
+      std::memcpy(o + marks, name, length);
+      std::memcpy(o + marks + length, mark, marks);
+      o += length + 2 * marks;
    } else {
       *o++ = '$';
       *o++ = '\'';
