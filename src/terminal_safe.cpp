@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr int zwnj = 0x200C, zwj = 0x200D, text_selector = 0xFE0E, emoji_selector = 0xFE0F;
+// The most bytes of UTF-8 that one terminal cell holds: tmux keeps no more
+// of a character and what is drawn on it, and drops the rest unseen.
+constexpr int cell_bytes = 21;
 
 // The properties of the code point `c` (see unicode_tables.h).
 std::uint32_t properties(int c)
@@ -22,9 +24,9 @@ std::uint32_t properties(int c)
    return *(std::upper_bound(property_runs, property_runs + property_run_count, key) - 1) & all;
 }
 
-bool is_joiner_or_selector(int c)
+int utf8_length(int c)
 {
-   return c == zwnj || c == zwj || c == text_selector || c == emoji_selector;
+   return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
 }
 
 // What becomes of a character in the shown form.
@@ -88,128 +90,49 @@ std::size_t read_characters(const char *name, std::size_t length, Charset charse
    return n;
 }
 
-bool ordinary(const Character &ch)
+// Whether the Hangul vowel or trailing jamo `c`, of properties `p`, joins
+// the shown character `before` into one syllable, as the grapheme cluster
+// rules GB6-GB8 have it: L x V, LV x V, V x V; LV, LVT, V, T x T.
+bool jamo_joins(std::uint32_t p, const Character &before)
 {
-   return ch.shown == Shown::as_itself && !is_joiner_or_selector(ch.c);
-}
-
-// How `ch` shows, unless it is a joiner or a selector, whose neighbours
-// decide: `first` says whether it starts the name.
-Shown judge_alone(const Character &ch, bool first)
-{
-   if (ch.c == '\'' || ch.c == '\\')
-      return Shown::quoted;
-   if (ch.c < 0)
-      return Shown::escaped;
-   const std::uint32_t p = properties(ch.c);
-   return (p & shown) && !(first && (p & mark)) ? Shown::as_itself : Shown::escaped;
-}
-
-// The length of the longest RGI emoji ZWJ sequence that `chars`, of `n`,
-// starts with, or 0.
-std::size_t zwj_sequence_at(const Character *chars, std::size_t n)
-{
-   // The name's code points as positions among the sequences' code points.
-   char key[longest_zwj_sequence + 1];
-   std::size_t length = 0;
-   const char32_t *const code_points_end = zwj_sequence_code_points + zwj_sequence_code_point_count;
-   for (; length < n && length < longest_zwj_sequence; ++length) {
-      const auto c = static_cast<char32_t>(chars[length].c);
-      const char32_t *found = std::lower_bound(zwj_sequence_code_points, code_points_end, c);
-      if (found == code_points_end || *found != c)
-         break;
-      key[length] = static_cast<char>(found - zwj_sequence_code_points + 1);
-   }
-   const std::uint16_t *const starts_end = zwj_sequence_starts + zwj_sequence_count;
-   for (; length > 1; --length) {
-      key[length] = '\0';
-      auto sequence = [](std::uint16_t start) {
-         return reinterpret_cast<const char *>(zwj_sequences + start);
-      };
-      const std::uint16_t *found = std::lower_bound(
-          zwj_sequence_starts, starts_end, key,
-          [&](std::uint16_t start, const char *k) { return std::strcmp(sequence(start), k) < 0; });
-      if (found != starts_end && std::strcmp(sequence(*found), key) == 0)
-         return length;
-   }
-   return 0;
-}
-
-// The letter before the joiner at `i` that joining sees, past transparent
-// marks that show as themselves, or null.
-const Character *letter_before(const Character *chars, std::size_t i)
-{
-   while (i-- > 0) {
-      if (!ordinary(chars[i]))
-         return nullptr;
-      if (!(properties(chars[i].c) & transparent))
-         return &chars[i];
-   }
-   return nullptr;
-}
-
-// Whether `ch`, not yet judged and not the first, will show as itself and
-// is neither a joiner nor a selector.
-bool ordinary_ahead(const Character &ch)
-{
-   return !is_joiner_or_selector(ch.c) && judge_alone(ch, false) == Shown::as_itself;
-}
-
-// The same as letter_before after the joiner at `i`, of `n` characters.
-const Character *letter_after(const Character *chars, std::size_t n, std::size_t i)
-{
-   while (++i < n) {
-      if (!ordinary_ahead(chars[i]))
-         return nullptr;
-      if (!(properties(chars[i].c) & transparent))
-         return &chars[i];
-   }
-   return nullptr;
-}
-
-// Whether the joiner at `i` makes a letter beside it take another form: a
-// conjunct after a virama, or a joining form in a joining script.
-bool shapes(const Character *chars, std::size_t n, std::size_t i)
-{
-   if (i > 0 && i + 1 < n && ordinary(chars[i - 1]) && (properties(chars[i - 1].c) & virama) &&
-       ordinary_ahead(chars[i + 1]) && (properties(chars[i + 1].c) & consonant))
-      return true;
-   const Character *before = letter_before(chars, i), *after = letter_after(chars, n, i);
-   if (!before || !after)
-      return false;
-   const bool forward = properties(before->c) & joins_forward, back = properties(after->c) & joins_back;
-   // A non-joiner parts letters that would join; a joiner joins a letter to
-   // one that would not.
-   return chars[i].c == zwnj ? forward && back : forward != back;
-}
-
-// Whether the variation selector at `i` selects the presentation, text or
-// emoji, that the character before it would not take by default.
-bool selects(const Character *chars, std::size_t i)
-{
-   return i > 0 && ordinary(chars[i - 1]) &&
-          (properties(chars[i - 1].c) & (chars[i].c == emoji_selector ? text_default : emoji_default));
+   const std::uint32_t b = properties(before.c);
+   // Of the syllables, whose trailing consonants come in 28 (the first
+   // being none), those without one (LV).
+   const bool open_syllable = (b & hangul_syllable) && (before.c - 0xAC00) % 28 == 0;
+   if (p & vowel_jamo)
+      return (b & (leading_jamo | vowel_jamo)) || open_syllable;
+   return (b & (vowel_jamo | trailing_jamo | hangul_syllable)) != 0;
 }
 
 // Judges each of the `n` characters, in order.
 void judge(Character *chars, std::size_t n)
 {
-   std::size_t sequence_end = 0;  // of the emoji ZWJ sequence found last
+   int cell = 0;  // the bytes of UTF-8 in the cell that the last character shown drew in
    for (std::size_t i = 0; i < n; ++i) {
       Character &ch = chars[i];
-      if (i >= sequence_end) {
-         const std::size_t length = zwj_sequence_at(chars + i, n - i);
-         if (length > 0)
-            sequence_end = i + length;
+      if (ch.c == '\'' || ch.c == '\\') {
+         ch.shown = Shown::quoted;
+         cell = 1;
+         continue;
       }
-      if (!is_joiner_or_selector(ch.c))
-         ch.shown = judge_alone(ch, i == 0);
-      else if (i < sequence_end)
+      const std::uint32_t p = ch.c < 0 ? 0 : properties(ch.c);
+      if (!(p & (mark | vowel_jamo | trailing_jamo))) {
+         ch.shown = (p & shown) ? Shown::as_itself : Shown::escaped;
+         cell = utf8_length(ch.c);
+         continue;
+      }
+      // Drawn on the character before: shown only where that is shown too
+      // (not on an escape, nor on the quote that opens the form), where it
+      // joins it, and where the cell has room for it.
+      const Character *before = i > 0 ? &chars[i - 1] : nullptr;
+      const int bytes = utf8_length(ch.c);
+      if (before && before->shown != Shown::escaped && ((p & mark) || jamo_joins(p, *before)) &&
+          cell + bytes <= cell_bytes) {
          ch.shown = Shown::as_itself;
-      else if (ch.c == zwj || ch.c == zwnj)
-         ch.shown = shapes(chars, n, i) ? Shown::as_itself : Shown::escaped;
-      else
-         ch.shown = selects(chars, i) ? Shown::as_itself : Shown::escaped;
+         cell += bytes;
+      } else {
+         ch.shown = Shown::escaped;
+      }
    }
 }
 
@@ -236,9 +159,19 @@ char *escape(char *o, const Character &ch)
    return o;
 }
 
-bool is_plain_ascii(char c)
+// Whether the ASCII character `c` stands for itself in a word of every
+// shell, wherever it stands but first (see is_bare).
+bool is_bare_ascii(char c)
 {
-   return c >= 0x20 && c < 0x7F && c != '\'' && c != '\\';
+   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+          (c != '\0' && std::strchr("%+,-./:@_=", c));
+}
+
+// Whether the first character `c` of a name stands for itself in every
+// shell: not = (zsh reads =cmd as the path of cmd).
+bool is_bare_ascii_first(char c)
+{
+   return c != '=' && is_bare_ascii(c);
 }
 
 }  // namespace
@@ -246,8 +179,7 @@ bool is_plain_ascii(char c)
 const char *terminal_safe(const char *name, Charset charset, char *out)
 {
    const std::size_t length = std::strlen(name);
-   const bool spaced = name[0] == ' ' || name[length - 1] == ' ';
-   if (!spaced && std::all_of(name, name + length, is_plain_ascii)) {  // the common case
+   if (is_bare_ascii_first(name[0]) && std::all_of(name, name + length, is_bare_ascii)) {  // the common case
       std::memcpy(out, name, length + 1);
       return out;
    }
@@ -255,9 +187,14 @@ const char *terminal_safe(const char *name, Charset charset, char *out)
    Character chars[longest_name];
    const std::size_t n = read_characters(name, length, charset, chars);
    judge(chars, n);
-   bool quote = spaced, escape_some = false;
+   // Quoted where any character does not show as itself, or is ASCII that
+   // some shell reads as syntax: a space, $, ;, a glob, a comment, ...
+   bool quote = false, escape_some = false;
    for (std::size_t i = 0; i < n; ++i) {
-      quote = quote || chars[i].shown != Shown::as_itself;
+      const int c = chars[i].c;
+      const bool syntax =
+          c >= 0 && c < 0x80 && !(i == 0 ? is_bare_ascii_first(*chars[i].at) : is_bare_ascii(*chars[i].at));
+      quote = quote || chars[i].shown != Shown::as_itself || syntax;
       escape_some = escape_some || chars[i].shown == Shown::escaped;
    }
 

@@ -3,37 +3,35 @@
 //
 // A file name may hold escape sequences that retitle the window or rewrite
 // the screen, characters that reorder the line, characters that draw
-// nothing, and spaces that a reader cannot see. A name made only of
-// characters that show as themselves is shown unchanged. Any other is shown
-// whole, in a form that bash, zsh, ksh and a POSIX.1-2024 sh read back as
-// exactly that name, whatever their locale:
-// - "Don't Stop.mp3" where only an apostrophe needs quotes, and the name
-//   holds none of the characters a shell reads inside double quotes
-//   (" $ ` \ !);
-// - 'report.pdf ' where quotes alone tell it apart (a leading or trailing
-//   space, a backslash);
+// nothing, spaces that a reader cannot see, and shell syntax. A name is
+// shown bare, unchanged, when each of its characters shows as itself and
+// its ASCII is letters, digits and % + , - . / : @ _, and = after the
+// first character: one word that names the file in every shell. Any other
+// is shown whole, in a form that bash, zsh and ksh read back as exactly
+// that name, in the terminal's own locale, in C or in any UTF-8 locale:
 // - $'report\342\200\256.pdf' where a character must be escaped: by \a to
 //   \r, \' and \\, or its bytes in octal, which read back as the same
-//   bytes in every locale.
+//   bytes in every such locale;
+// - "Don't Stop.mp3" where the name holds an apostrophe and none of the
+//   characters a shell reads inside double quotes (" $ ` \ !);
+// - 'a b' and '$(echo x)' otherwise.
 // Every quoted form holds an apostrophe, and no bare name does, so no bare
 // name looks like a quoted one.
 //
-// A character shows as itself when it is assigned, not a control,
-// surrogate, private-use character or noncharacter, not hidden (a
-// default-ignorable or format character, a space or separator other than
-// U+0020, U+2800 BRAILLE PATTERN BLANK, a Hangul filler), and not a
-// combining mark at the start of the name, where it has nothing to sit on.
-// A joiner or variation selector shows as itself only where it changes
-// what is drawn, between characters that show as themselves: ZWJ inside an
-// RGI emoji ZWJ sequence; FE0F after a character drawn as text by default
-// and FE0E after one drawn as emoji, where Unicode lists the pair; ZWNJ or
-// ZWJ after a virama, before a consonant; ZWNJ between a letter that joins
-// the next and one that joins the one before, marks between them skipped;
-// ZWJ where it makes a letter take a joining form it would not take
-// otherwise. Any other is escaped.
+// A character shows as itself when it is assigned, by Unicode 11.0, and
+// not a control, surrogate, private-use character or noncharacter, nor
+// hidden: a default-ignorable or format character (every joiner and
+// variation selector among them, which most terminals draw as nothing), a
+// space or separator other than U+0020, U+2800 BRAILLE PATTERN BLANK or a
+// Hangul filler. A character drawn on the one before it, a combining mark
+// or a Hangul vowel or trailing jamo, shows as itself only on a character
+// that shows as itself, so that nothing is drawn on an escape or on the
+// opening quote; a jamo only where Unicode's grapheme cluster rules join it
+// to that character; and only while the cell they share holds at most 21
+// bytes of UTF-8, as much as tmux keeps. Any other is escaped.
 //
-// The tables behind these rules come from the Unicode Character Database
-// (unicode_tables.h). Where the terminal reads UTF-8 they alone decide. In
+// The table behind these rules comes from the Unicode Character Database
+// (unicode_tables.h). Where the terminal reads UTF-8 it alone decides. In
 // another character set the C library decodes the name and the same rules
 // judge each character it decodes, with three more: in a single-byte set
 // every byte 0x80-0x9F is escaped, which the Linux console and xterm take

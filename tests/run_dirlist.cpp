@@ -1,6 +1,7 @@
 #include "run_dirlist.h"
 
 #include <dirent.h>
+#include <elf.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -231,6 +233,23 @@ void TempDir::file(const std::string &name, unsigned mode) const
    check(fd >= 0, "create file");
    close(fd);
    check(chmod((*this / name).c_str(), mode) == 0, "chmod");
+}
+
+bool dirlist_is_static()
+{
+   // A dynamic executable names the program that loads it: its interpreter.
+   std::ifstream f(binary(), std::ios::binary);
+   Elf64_Ehdr header{};
+   f.read(reinterpret_cast<char *>(&header), sizeof header);
+   for (unsigned i = 0; f && i < header.e_phnum; ++i) {
+      Elf64_Phdr segment{};
+      f.seekg(static_cast<std::streamoff>(header.e_phoff + std::size_t{header.e_phentsize} * i));
+      f.read(reinterpret_cast<char *>(&segment), sizeof segment);
+      if (f && segment.p_type == PT_INTERP)
+         return false;
+   }
+   check(f.good(), "read the program headers of dirlist");
+   return true;
 }
 
 bool running_as_root()

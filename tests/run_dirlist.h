@@ -61,6 +61,11 @@ class TempDir {
    std::string path_;
 };
 
+// Whether the dirlist under test is a static executable, as the portable
+// release's is: one that takes no preloaded library, loads no locale but
+// UTF-8, and that the memory checker cannot follow.
+bool dirlist_is_static();
+
 // True when the tests run as root and so must drop to `nobody` to see what
 // an ordinary user sees.
 bool running_as_root();

@@ -1,7 +1,8 @@
 // A fuzz target (libFuzzer) for the terminal view. For every character set
 // it takes, and whatever the name, the shown form must fit its buffer, hold
 // no control for the terminal (no byte below 0x20, no 0x7F, no C1 control),
-// and read back, as a shell reads it, as exactly the name.
+// and read back, as a shell reads it, as exactly the name; a bare form must
+// hold no shell syntax.
 //
 // An input's first byte picks the character set: UTF-8, ASCII, or the C
 // library's, in one of the locales that LOCPATH holds (fuzz_terminal_safe.sh
@@ -10,6 +11,7 @@
 #include <locale.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,16 +35,28 @@ void fail(const char *what, const std::string &name, const char *shown)
    std::abort();
 }
 
+// Whether the bare form `shown` is one word that every shell reads as
+// itself: its ASCII only letters, digits and %+,-./:@_, and = but first.
+bool is_one_word(const std::string &shown)
+{
+   for (std::size_t i = 0; i < shown.size(); ++i) {
+      const auto c = static_cast<unsigned char>(shown[i]);
+      if (c < 0x80 && !std::isalnum(c) && !std::strchr("%+,-./:@_=", c))
+         return false;
+   }
+   return shown[0] != '=';
+}
+
 // What a shell reads back from `shown`, into `name`; false where `shown` is
-// none of the forms of the view: a bare name, which holds no apostrophe,
-// '...', "..." or $'...'.
+// none of the forms of the view: a bare name, one word that holds no
+// apostrophe, '...', "..." or $'...'.
 bool read_back(const std::string &shown, std::string &name)
 {
    const std::size_t n = shown.size();
    name.clear();
    if (shown.find('\'') == std::string::npos) {
       name = shown;
-      return true;
+      return is_one_word(shown);
    }
    if (n >= 2 && shown[0] == '\'' && shown[n - 1] == '\'') {
       name = shown.substr(1, n - 2);

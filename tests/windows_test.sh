@@ -134,7 +134,8 @@ console="$(windows_path "$exe") > CON & $(windows_path "$work/read_console.exe")
 (cd "$dir" && script -qec "wine cmd /c '$console'" /dev/null >/dev/null </dev/null) && status=0 || status=$?
 check "on a console: its cells read back" 0 "$status"
 # Wine's cmd writes "Invalid function." to the console as it redirects to CON.
-check "on a console: shows each name" "$expected" \
+# There a name with a space comes out quoted, as on a terminal.
+check "on a console: shows each name" "$(sed "s/^with spaces.txt\$/'&'/" <<<"$expected" | LC_ALL=C sort)" \
   "$(grep -v -x -e '' -e 'Invalid function.' "$work/cells" 2>&1 | LC_ALL=C sort)"
 
 # Names longer than the record holds, on a real NTFS file system.
