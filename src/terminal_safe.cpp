@@ -107,7 +107,7 @@ bool jamo_joins(std::uint32_t p, const Character &before)
 // Judges each of the `n` characters, in order.
 void judge(Character *chars, std::size_t n)
 {
-   int cell = 0;  // the bytes of UTF-8 in the cell that the last character shown drew in
+   int cell = 0;  // the bytes of UTF-8 in the cell that the character before drew in
    for (std::size_t i = 0; i < n; ++i) {
       Character &ch = chars[i];
       if (ch.c == '\'' || ch.c == '\\') {
@@ -160,7 +160,7 @@ char *escape(char *o, const Character &ch)
 }
 
 // Whether the ASCII character `c` stands for itself in a word of every
-// shell, wherever it stands but first (see is_bare).
+// shell, wherever it stands but first (see is_bare_ascii_first).
 bool is_bare_ascii(char c)
 {
    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
