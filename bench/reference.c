@@ -32,7 +32,7 @@ int main(void)
    if (!d)
       return 1;
    char path[2 + 256] = "./";
-   struct dirent *e;
+   const struct dirent *e;
    while ((e = readdir(d)) != NULL) {
       struct stat st;
       if (e->d_name[0] == '.')

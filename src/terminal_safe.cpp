@@ -30,7 +30,7 @@ int utf8_length(int c)
 }
 
 // What becomes of a character in the shown form.
-enum class Shown {
+enum class Shown : std::uint8_t {
    as_itself,
    quoted,   // as itself, but only inside quotes that take it: the apostrophe, the backslash
    escaped,  // by an escape, inside $'...'

@@ -41,9 +41,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // How the terminal reads a name's bytes.
-enum class Charset {
+enum class Charset : std::uint8_t {
    // UTF-8, wherever the locale names it and on a Windows console.
    utf8,
    // The C library's current locale (LC_CTYPE), which decodes each character.

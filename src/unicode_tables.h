@@ -9,7 +9,7 @@
 // A code point's properties, as bits: property_bits of them. A character
 // that is not shown has none.
 constexpr unsigned property_bits = 6;
-enum : std::uint32_t {
+enum : std::uint8_t {
    // Assigned by Unicode 11.0 (see scripts/unicode-tables), not a control,
    // surrogate, private-use character or noncharacter, and not hidden: not
    // a default-ignorable or format character (General_Category Cf), which

@@ -132,8 +132,8 @@ class FailingFs {
       words.insert(words.end(), names.begin(), names.end());
       std::vector<char *> argv;
       argv.reserve(words.size() + 1);
-      for (auto &word : words)
-         argv.push_back(word.data());
+      for (std::size_t i = 0; i < words.size(); ++i)
+         argv.push_back(words[i].data());
       argv.push_back(nullptr);
       pid_ = fork();
       if (pid_ == 0) {

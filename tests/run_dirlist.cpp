@@ -73,8 +73,8 @@ std::vector<char *> pointers(std::vector<std::string> &words)
 {
    std::vector<char *> p;
    p.reserve(words.size() + 1);
-   for (auto &w : words)
-      p.push_back(w.data());
+   for (std::size_t i = 0; i < words.size(); ++i)
+      p.push_back(words[i].data());
    p.push_back(nullptr);
    return p;
 }
@@ -266,10 +266,12 @@ std::vector<std::string> readdir_names(const std::string &dir)
 {
    DIR *d = opendir(dir.c_str());
    check(d != nullptr, "opendir");
+   const int fd = dirfd(d);
+   check(fd >= 0, "dirfd");
    std::vector<std::string> names;
    while (const dirent *e = readdir(d)) {
       struct stat st;
-      if (e->d_name[0] == '.' || fstatat(dirfd(d), e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode) ||
+      if (e->d_name[0] == '.' || fstatat(fd, e->d_name, &st, 0) != 0 || S_ISDIR(st.st_mode) ||
           !writable_by_library(st))
          continue;
       names.emplace_back(e->d_name);

@@ -6,10 +6,11 @@
 // it runs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-enum class Output { pipe, dev_full, dev_null, closed, terminal, first_line };
+enum class Output : std::uint8_t { pipe, dev_full, dev_null, closed, terminal, first_line };
 
 struct Invocation {
    std::string dir;

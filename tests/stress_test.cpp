@@ -83,8 +83,9 @@ TEST(ChangingDirectory, ListsEveryStableEntryExactlyOnceWhileOthersComeAndGo)
    std::thread churn([&] {
       for (unsigned i = 0; !stop; ++i) {
          const std::string name = dir / ("churn-" + std::to_string(i % 500));
-         if (std::remove(name.c_str()) != 0)
-            std::fclose(std::fopen(name.c_str(), "w"));
+         std::FILE *made = std::remove(name.c_str()) != 0 ? std::fopen(name.c_str(), "w") : nullptr;
+         if (made)
+            std::fclose(made);
       }
    });
 
