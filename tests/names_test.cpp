@@ -262,7 +262,9 @@ TEST(TerminalSafe, ShowsEachNameAsNoOtherAndAShellReadsItBack)
    setenv("LOCPATH", made_locales().c_str(), 1);
    // The forms of each character set, and the locales of the shells that read them back.
    std::map<std::string, std::string> forms, names;
+   std::set<std::string> seen;  // no two names show alike in one character set
    for (const ShownName &s : shown_names) {
+      EXPECT_TRUE(seen.insert(s.charset + " " + s.shown).second) << s.shown;
       const bool in_locale = s.charset != "UTF-8" && s.charset != "ASCII";
       ASSERT_TRUE(!in_locale || std::setlocale(LC_CTYPE, s.charset.c_str())) << s.charset;
       const Charset charset = s.charset == "UTF-8" ? Charset::utf8
