@@ -31,7 +31,7 @@ names=(
   $'\U0001f468\u200d\U0001f469\u200d\U0001f467\u200d\U0001f466'
   $'\U0001f468\u200d\U0001f469\u200d\U0001f467\u200d\U0001f467'
   $'x\u200b\u0301' $'x\u200b' "$e10" "$e10"$'\u0301'
-  # Shell syntax.
+  # Shell syntax, and names that hold none and stay bare.
   '$(echo PWNED)' 'a;true' 'a b' '"' $'#\ufe0f\u20e3' 'a!b' '!!' '*' 'a?b' '[ab]' '{a,b}' '~root' 'x^y'
   'a#b' '^a' '=ls' '`id`' 'a&b' 'a|b' 'a<b>c' '(a)' '$HOME' 'a\b' "Don't" "it's \$5!" '#a'
   'a=b' 'a,b' 'report-2024_v1.2+final@home:x%.txt'
