@@ -65,17 +65,17 @@ EOF
 
 # Pasted into each shell, at its prompt, in the listed directory.
 shells=("bash --norc --noprofile -i" "zsh -f -i" "ksh93 -i")
-waited() { for _ in $(seq 60); do [ -e "$1" ] && return 0; sleep 0.05; done; return 1; }
+waited() { for _ in $(seq $(($2 * 20))); do [ -e "$1" ] && return 0; sleep 0.05; done; return 1; }  # FILE SECONDS
 for s in "${!shells[@]}"; do
   shell=${shells[$s]}
   tmux new-window -t test -n "sh$s" -c "$dir" "env -i HOME=$work TERM=screen LC_ALL=C.UTF-8 PATH=$PATH $shell"
   [ "$shell" != "zsh -f -i" ] || tmux send-keys -t "sh$s" -l 'setopt extended_glob' \; send-keys -t "sh$s" Enter
   tmux send-keys -t "sh$s" -l ": >$out/$s.ready" \; send-keys -t "sh$s" Enter
-  waited "$out/$s.ready" || { fail "$shell did not start"; continue; }
+  waited "$out/$s.ready" 20 || { fail "$shell did not start"; continue; }
   for i in "${!shown[@]}"; do
     tmux send-keys -t "sh$s" -l "printf '%s\n' " \; set-buffer -- "${shown[$i]}" \; paste-buffer -p -t "sh$s" \; \
       send-keys -t "sh$s" -l " >$out/$s.$i; : >$out/$s.$i.done" \; send-keys -t "sh$s" Enter
-    if ! waited "$out/$s.$i.done"; then
+    if ! waited "$out/$s.$i.done" 5; then
       fail "$shell: ${shown[$i]} did not run as one command"
       tmux send-keys -t "sh$s" C-c
     elif [ "$(cat "$out/$s.$i")" != "${listed[$i]}" ] || [ "$(wc -l <"$out/$s.$i")" -ne 1 ]; then
