@@ -3,11 +3,20 @@
 #include <allegro.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "lossless_utf8.h"
 #include "platform.h"
+#include "search_watch.h"
+
+// Flushes standard output; whether every name printed reached it. A name
+// still in the buffer has not been written yet.
+static bool all_names_written()
+{
+   return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
 
 // Arguments are ignored, but stay: the library's Windows entry calls main with them.
 int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
@@ -27,10 +36,6 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
    install_allegro(SYSTEM_NONE, &errno, atexit);
    prepare_search();
 
-   // The record holds 511 bytes of a name and cuts a longer one before the
-   // first character that does not fit, which takes at most 4 bytes: a name
-   // of 508 bytes or more may have been cut.
-   const size_t may_be_cut = sizeof f.name - 4;
    bool all_listed = true;
    bool written = true;
 

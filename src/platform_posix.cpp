@@ -45,9 +45,3 @@ bool print_name(const char *name)
    printf("%s\n", to_terminal ? terminal_safe(name, charset, shown) : name);
    return !ferror(stdout);
 }
-
-bool all_names_written()
-{
-   // A name still in the buffer has not been written yet.
-   return fflush(stdout) == 0 && !ferror(stdout);
-}

@@ -5,6 +5,7 @@
 
 #include "lossless_utf8.h"
 #include "platform.h"
+#include "search_watch.h"
 #include "terminal_safe.h"
 #include "utf16.h"
 
@@ -96,11 +97,6 @@ bool print_name(const char *name)
    }
    printf("%s\n", name);  // text mode: the line ends in CR LF
    return !ferror(stdout);
-}
-
-bool all_names_written()
-{
-   return fflush(stdout) == 0 && !ferror(stdout);
 }
 
 // The search takes each entry's attributes from the directory itself.

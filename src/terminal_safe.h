@@ -43,6 +43,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "search_watch.h"
+
 // How the terminal reads a name's bytes.
 enum class Charset : std::uint8_t {
    // UTF-8, wherever the locale names it and on a Windows console.
@@ -53,14 +55,9 @@ enum class Charset : std::uint8_t {
    ascii,
 };
 
-// The longest name taken, in bytes: the longest the search hands over. On
-// Linux it examines each entry by the path ./NAME, which it builds in a
-// buffer of 1024 bytes, so that a whole name takes at most 1020 (see
-// stat_watch.cpp); on Windows its record holds 511.
-constexpr std::size_t longest_name = 1020;
-
-// Room for the shown form of a name of up to longest_name bytes: each byte
-// takes at most four (\377), plus $, two quotes and the NUL.
+// Room for the shown form of a name of up to longest_name bytes, the longest
+// the search hands over (search_watch.h): each byte takes at most four
+// (\377), plus $, two quotes and the NUL.
 constexpr std::size_t shown_size = 4 * longest_name + 4;
 
 // Writes the form in which `name`, of 1 to longest_name bytes, is shown to

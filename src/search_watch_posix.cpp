@@ -1,8 +1,8 @@
-// What the library's search tells the C library and not its caller.
+// What the library's search on Linux tells the C library and not its caller.
 //
 // The search examines each entry with stat, by the path "./" and the
-// entry's whole name, which it builds in a buffer of 1024 bytes, and only
-// then copies the name, as far as it fits, into its record of 511 bytes.
+// entry's whole name, which it builds in a buffer of search_path_room
+// bytes, and only then copies the name, as far as it fits, into its record.
 // It offers no hook, so this unit defines the C library's stat and stat64,
 // which the search's calls bind to ahead of the C library's own, asks the
 // kernel exactly as they would, and notes two things from the path:
@@ -12,9 +12,9 @@
 //   the error it reports through, so such an entry would be left out as
 //   silently as a link that leads nowhere.
 // - The whole name of the entry examined last, which is the entry that the
-//   search hands over next, where the record may not hold all of it (508
-//   bytes or more). A name that fits is not copied, so the cost per entry
-//   stays that of finding the path's length.
+//   search hands over next, where the record may not hold all of it
+//   (may_be_cut bytes or more). A name that fits is not copied, so the
+//   cost per entry stays that of finding the path's length.
 //
 // It defines both functions, each with the record the C library gives it, so
 // it must see them as declared without large-file support, under which the
@@ -29,21 +29,16 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform.h"
-#include "terminal_safe.h"
+#include "search_watch.h"
 
 namespace {
 
-// The search's buffer for a path; a path that fills it may have been cut.
-constexpr std::size_t path_room = 1024;
-// The longest whole name: with "./", a path short of filling the buffer.
-static_assert(longest_name == path_room - 4);
 // "./" and a name that the record may have cut.
-constexpr std::size_t long_path = 2 + 508;
+constexpr std::size_t long_path = 2 + may_be_cut;
 
 bool unexamined = false;
 // The path examined last, where it is long, whole; else empty.
-char long_path_examined[path_room];
+char long_path_examined[search_path_room];
 
 int note(const char *path, int result)
 {
@@ -51,8 +46,8 @@ int note(const char *path, int result)
    long_path_examined[0] = '\0';
    bool cut = false;
    if (length == long_path) {
-      const std::size_t whole = strnlen(path, path_room);
-      cut = whole >= path_room - 1;
+      const std::size_t whole = strnlen(path, search_path_room);
+      cut = whole >= search_path_room - 1;
       if (!cut)
          std::memcpy(long_path_examined, path, whole + 1);
    }
