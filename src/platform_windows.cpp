@@ -5,7 +5,6 @@
 
 #include "lossless_utf8.h"
 #include "platform.h"
-#include "search_watch.h"
 #include "terminal_safe.h"
 #include "utf16.h"
 
@@ -71,13 +70,6 @@ void prepare_search()
    set_filename_encoding(U_UNICODE);
 }
 
-// The search keeps the whole name only in its own UTF-16 record, and hands
-// over no more of it than the record it fills holds.
-const char *whole_name(const char *)
-{
-   return nullptr;
-}
-
 bool is_exact_name(const char *name)
 {
    // Valid UTF-16 always comes out as valid UTF-8; a lone surrogate does not.
@@ -97,10 +89,4 @@ bool print_name(const char *name)
    }
    printf("%s\n", name);  // text mode: the line ends in CR LF
    return !ferror(stdout);
-}
-
-// The search takes each entry's attributes from the directory itself.
-bool every_entry_examined()
-{
-   return true;
 }
