@@ -9,6 +9,17 @@ bool in(unsigned char b, unsigned char lo, unsigned char hi)
 
 }  // namespace
 
+int lossless_utf8_length(int c)
+{
+   if (c < 0x80 || is_stray_byte(c))
+      return 1;
+   if (c < 0x800)
+      return 2;
+   if (c < 0x10000)
+      return 3;
+   return 4;
+}
+
 int lossless_utf8_decode(const char *s, int *width)
 {
    const auto *b = reinterpret_cast<const unsigned char *>(s);

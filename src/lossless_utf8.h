@@ -30,5 +30,8 @@ inline bool is_stray_byte(int c)
    return c >= stray_byte(0x80) && c <= stray_byte(0xFF);
 }
 
+// How many bytes `c` takes in this format: 1 for a stray byte, as for ASCII.
+int lossless_utf8_length(int c);
+
 // Whether the NUL-terminated `s` is valid UTF-8 throughout.
 bool is_valid_utf8(const char *s);

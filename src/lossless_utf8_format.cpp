@@ -28,24 +28,13 @@ int lossless_getx(char **s)
    return c;
 }
 
-int lossless_cwidth(int c)
-{
-   if (c < 0x80 || is_stray_byte(c))
-      return 1;
-   if (c < 0x800)
-      return 2;
-   if (c < 0x10000)
-      return 3;
-   return 4;
-}
-
 int lossless_setc(char *s, int c)
 {
    if (c < 0x80 || is_stray_byte(c)) {
       *s = static_cast<char>(c < 0x80 ? c : c - stray_byte(0));
       return 1;
    }
-   const int width = lossless_cwidth(c);
+   const int width = lossless_utf8_length(c);
    static const unsigned char lead[] = {0, 0, 0xC0, 0xE0, 0xF0};
    for (int i = width - 1; i > 0; --i) {
       s[i] = static_cast<char>(0x80 | (c & 0x3F));
@@ -73,7 +62,7 @@ int lossless_isok(int c)
 
 void register_lossless_utf8()
 {
-   register_uformat(U_UTF8, lossless_getc, lossless_getx, lossless_setc, lossless_width, lossless_cwidth,
+   register_uformat(U_UTF8, lossless_getc, lossless_getx, lossless_setc, lossless_width, lossless_utf8_length,
                     lossless_isok, 4);
    set_uformat(U_UTF8);
 }

@@ -24,11 +24,6 @@ std::uint32_t properties(int c)
    return *(std::upper_bound(property_runs, property_runs + property_run_count, key) - 1) & all;
 }
 
-int utf8_length(int c)
-{
-   return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-}
-
 // What becomes of a character in the shown form.
 enum class Shown : std::uint8_t {
    as_itself,
@@ -118,14 +113,14 @@ void judge(Character *chars, std::size_t n)
       const std::uint32_t p = ch.c < 0 ? 0 : properties(ch.c);
       if (!(p & (mark | vowel_jamo | trailing_jamo))) {
          ch.shown = (p & shown) ? Shown::as_itself : Shown::escaped;
-         cell = utf8_length(ch.c);
+         cell = lossless_utf8_length(ch.c);
          continue;
       }
       // Drawn on the character before: shown only where that is shown too
       // (not on an escape, nor on the quote that opens the form), where it
       // joins it, and where the cell has room for it.
       const Character *before = i > 0 ? &chars[i - 1] : nullptr;
-      const int bytes = utf8_length(ch.c);
+      const int bytes = lossless_utf8_length(ch.c);
       if (before && before->shown != Shown::escaped && ((p & mark) || jamo_joins(p, *before)) &&
           cell + bytes <= cell_bytes) {
          ch.shown = Shown::as_itself;
